@@ -1,0 +1,21 @@
+# Linux: the platform-free code with its unit tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the benchmark built plain so that its figures mean something.
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+include(GoogleTest)
+
+set(HALVORN_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+halvorn_library(halvorn_core_checked ${HALVORN_CORE_SOURCES} ${HALVORN_TEST_SUPPORT_SOURCES})
+target_compile_options(halvorn_core_checked PUBLIC ${HALVORN_SANITIZERS})
+target_link_options(halvorn_core_checked PUBLIC ${HALVORN_SANITIZERS})
+
+file(GLOB HALVORN_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
+add_executable(halvorn_tests ${HALVORN_NATIVE_TESTS})
+target_link_libraries(halvorn_tests PRIVATE halvorn_core_checked GTest::gtest GTest::gtest_main)
+gtest_discover_tests(halvorn_tests)
+
+halvorn_library(halvorn_core_plain ${HALVORN_CORE_SOURCES} ${HALVORN_TEST_SUPPORT_SOURCES})
+file(GLOB HALVORN_BENCHMARKS CONFIGURE_DEPENDS tests/bench/*.cpp)
+add_executable(halvorn_benchmark ${HALVORN_BENCHMARKS})
+target_link_libraries(halvorn_benchmark PRIVATE halvorn_core_plain benchmark::benchmark)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+
+// The registry as the repair engine sees it: five operations with the contract of the Windows
+// registry API, so that the engine runs unchanged against the system registry and, in tests,
+// against an in-memory tree.
+namespace halvorn {
+
+// An open key, or one of the registry's predefined roots. Zero is no key.
+using RegistryKey = std::uintptr_t;
+
+// Win32 error codes; 0 is success.
+using RegistryStatus = std::int32_t;
+inline constexpr RegistryStatus kRegistrySuccess = 0;
+inline constexpr RegistryStatus kRegistryFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
+inline constexpr RegistryStatus kRegistryAccessDenied = 5;    // ERROR_ACCESS_DENIED
+inline constexpr RegistryStatus kRegistryInvalidHandle = 6;   // ERROR_INVALID_HANDLE
+inline constexpr RegistryStatus kRegistryMoreData = 234;      // ERROR_MORE_DATA
+inline constexpr RegistryStatus kRegistryNoMoreItems = 259;   // ERROR_NO_MORE_ITEMS
+inline constexpr RegistryStatus kRegistryKeyDeleted = 1018;   // ERROR_KEY_DELETED
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // HKEY_LOCAL_MACHINE.
+    virtual RegistryKey LocalMachine() const = 0;
+
+    // Opens path (backslash-separated, relative to parent) with KEY_READ access.
+    virtual RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) = 0;
+
+    // The number of immediate subkeys; 0 when the query fails.
+    virtual std::uint32_t QuerySubkeyCount(RegistryKey key) = 0;
+
+    // Copies the NUL-terminated name of the subkey at index into name. Fails when the name and its
+    // terminator do not fit capacity characters, and past the last index.
+    virtual RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
+                                           std::uint32_t capacity) = 0;
+
+    // Deletes the key at path below parent; refused while that key has subkeys.
+    virtual RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) = 0;
+
+    virtual void CloseKey(RegistryKey key) = 0;
+};
+
+// The one owner of an open key: closes it when it goes out of scope.
+class OpenedKey {
+public:
+    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* path) : m_registry(registry) {
+        if (registry.OpenKey(parent, path, m_key) != kRegistrySuccess) {
+            m_key = 0;
+        }
+    }
+    ~OpenedKey() {
+        if (m_key != 0) {
+            m_registry.CloseKey(m_key);
+        }
+    }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+
+    explicit operator bool() const { return m_key != 0; }
+    RegistryKey get() const { return m_key; }
+
+private:
+    Registry& m_registry;
+    RegistryKey m_key = 0;
+};
+
+}  // namespace halvorn

@@ -1,0 +1,96 @@
+#include "engine/registry_cleaner.h"
+
+#include "engine/ascii_case.h"
+#include "log/trace_scope.h"
+
+namespace halvorn {
+
+struct RegistryCleaner::ScanBuffers {
+    std::array<char16_t, kScanNameCapacity> name{};
+    std::u16string deletionPath;
+};
+
+RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log)
+    : m_registry(registry), m_log(log) {}
+
+RegistryCleaner::~RegistryCleaner() = default;
+
+RegistryCleaner::ScanBuffers& RegistryCleaner::ScanBuffersAt(std::size_t depth) {
+    while (m_scanBuffers.size() <= depth) {
+        m_scanBuffers.push_back(std::make_unique<ScanBuffers>());
+    }
+    return *m_scanBuffers[depth];
+}
+
+void RegistryCleaner::ScanSubtree(RegistryKey parentKey, const char16_t* keyName,
+                                  std::u16string_view prefix) {
+    ScanSubtreeAt(parentKey, keyName, prefix, 0);
+}
+
+void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName,
+                                    std::u16string_view prefix, std::size_t depth) {
+    TraceScope scope(m_log);
+    const OpenedKey key(m_registry, parentKey, keyName);
+    if (!key) {
+        return;
+    }
+    // Read once: after a deletion the last indices below the count fail and are passed over.
+    const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(key.get());
+    ScanBuffers& buffers = ScanBuffersAt(depth);
+    const char16_t* name = buffers.name.data();
+
+    for (std::uint32_t index = 0; index < subkeyCount;) {
+        std::uint32_t next = index + 1;
+        if (m_registry.EnumerateSubkey(key.get(), index, buffers.name.data(), kScanNameCapacity) ==
+            kRegistrySuccess) {
+            if (!StartsWithIgnoringAsciiCase(name, prefix)) {
+                ScanSubtreeAt(key.get(), name, prefix, depth + 1);
+            } else {
+                // An invalid key is deleted whole and never scanned.
+                ++invalidCount;
+                buffers.deletionPath.assign(name);
+                if (DeleteKeyTree(key.get(), buffers.deletionPath)) {
+                    m_log.WriteLine(u"%s\\%s", keyName, name);
+                    ++deletedCount;
+                    // Indices close up after a deletion: the next sibling now has this index.
+                    next = index;
+                }
+            }
+        }
+        index = next;
+    }
+}
+
+bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {
+    if (path.empty()) {
+        return false;  // an empty path would name rootKey itself
+    }
+    if (m_registry.DeleteKey(rootKey, path.c_str()) == kRegistrySuccess) {
+        return true;
+    }
+    const std::size_t entryLength = path.size();
+    {
+        // Only enumerates: every deletion goes through rootKey with a path relative to it.
+        const OpenedKey key(m_registry, rootKey, path.c_str());
+        if (!key) {
+            return false;
+        }
+        if (path.back() != u'\\') {
+            path.push_back(u'\\');
+        }
+        const std::size_t childStart = path.size();
+        // Each child deleted closes up the indices, so the next child is again at index 0.
+        while (m_registry.EnumerateSubkey(key.get(), 0, m_childName.data(), kDeleteNameCapacity) ==
+               kRegistrySuccess) {
+            path.resize(childStart);
+            path.append(m_childName.data());
+            if (!DeleteKeyTree(rootKey, path)) {
+                break;
+            }
+        }
+        path.resize(entryLength);
+    }
+    return m_registry.DeleteKey(rootKey, path.c_str()) == kRegistrySuccess;
+}
+
+}  // namespace halvorn

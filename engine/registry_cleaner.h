@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/registry.h"
+#include "log/repair_log.h"
+
+namespace halvorn {
+
+// Keys whose names begin with these five characters are invalid.
+inline constexpr std::u16string_view InvalidKeyPrefix = u"$%&'(";
+
+// The engine of one repair run: finds the invalid keys below the selected keys, deletes each with
+// its subtree, counts them and logs every deletion. Create one with both counts 0, run once, and
+// read the counts.
+class RegistryCleaner {
+public:
+    // Capacities, terminator included, of the name buffers handed to subkey enumeration.
+    static constexpr std::uint32_t kScanNameCapacity = 2056;
+    static constexpr std::uint32_t kDeleteNameCapacity = 260;
+
+    RegistryCleaner(Registry& registry, RepairLog& log);
+    RegistryCleaner(const RegistryCleaner&) = delete;
+    RegistryCleaner& operator=(const RegistryCleaner&) = delete;
+    ~RegistryCleaner();
+
+    // Finds, counts and deletes every key below keyName (an immediate subkey of parentKey) whose
+    // name begins with prefix; keyName itself is never tested.
+    void ScanSubtree(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix);
+
+    // Deletes the key at path (relative to rootKey) with all its subkeys. True when it is gone.
+    // path grows while the subtree is walked and holds its entry value again on return.
+    bool DeleteKeyTree(RegistryKey rootKey, std::u16string& path);
+
+    std::u16string commandLine;
+    std::int32_t deletedCount = 0;
+    std::int32_t invalidCount = 0;
+
+private:
+    struct ScanBuffers;
+
+    void ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix,
+                       std::size_t depth);
+    ScanBuffers& ScanBuffersAt(std::size_t depth);
+
+    Registry& m_registry;
+    RepairLog& m_log;
+    // One set per level of the walk, kept off the stack so that a tree as deep as the registry
+    // allows cannot exhaust it, and reused from one subtree to the next.
+    std::vector<std::unique_ptr<ScanBuffers>> m_scanBuffers;
+    // Copied into the deletion path before the recursion goes deeper, so one buffer serves all levels.
+    std::array<char16_t, kDeleteNameCapacity> m_childName{};
+};
+
+}  // namespace halvorn

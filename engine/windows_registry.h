@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/registry.h"
+
+namespace halvorn {
+
+// The system registry through ADVAPI32. Text is copied between char16_t and wchar_t here, at the
+// boundary. Used by one thread at a time: it reuses its conversion buffers.
+class WindowsRegistry final : public Registry {
+public:
+    RegistryKey LocalMachine() const override;
+    RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    std::uint32_t QuerySubkeyCount(RegistryKey key) override;
+    RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
+                                   std::uint32_t capacity) override;
+    RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
+    void CloseKey(RegistryKey key) override;
+
+private:
+    const wchar_t* Widen(const char16_t* text);
+
+    std::wstring m_path;
+    std::vector<wchar_t> m_name;
+};
+
+}  // namespace halvorn

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace halvorn::testing {
+
+// The lines of a log file's bytes (CR LF line ends) after the seven lines of its header.
+inline std::vector<std::string> LinesAfterHeader(const std::string& bytes) {
+    constexpr std::size_t kHeaderLines = 7;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    if (lines.size() < kHeaderLines) {
+        return {};
+    }
+    return {lines.begin() + kHeaderLines, lines.end()};
+}
+
+}  // namespace halvorn::testing

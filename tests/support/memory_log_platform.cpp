@@ -1,0 +1,24 @@
+#include "tests/support/memory_log_platform.h"
+
+#include <stdexcept>
+
+namespace halvorn::testing {
+
+bool MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
+    ++appendCalls;
+    if (failingAppends > 0) {
+        --failingAppends;
+        return false;
+    }
+    files[path].append(bytes);
+    return true;
+}
+
+std::string MemoryLogPlatform::OnlyFile() const {
+    if (files.size() > 1) {
+        throw std::logic_error("more than one log file was written");
+    }
+    return files.empty() ? std::string() : files.begin()->second;
+}
+
+}  // namespace halvorn::testing

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "log/log_platform.h"
+
+namespace halvorn::testing {
+
+// Files kept in memory, a clock that shows what the test sets, and opens that can be made to fail.
+class MemoryLogPlatform final : public LogPlatform {
+public:
+    std::u16string temporaryDirectory = u"C:\\Temp\\";
+    LocalTime now{2026, 12, 1, 7, 9, 5, 3};  // Monday, 7 December 2026, 09:05:03
+    // The next this many appends fail as an open would.
+    int failingAppends = 0;
+    std::map<std::u16string, std::string> files;
+    int appendCalls = 0;
+
+    std::u16string TemporaryDirectory() override { return temporaryDirectory; }
+    LocalTime Now() override { return now; }
+    bool AppendToFile(const std::u16string& path, std::string_view bytes) override;
+
+    // The bytes of the only file written, or empty when there is none.
+    std::string OnlyFile() const;
+};
+
+}  // namespace halvorn::testing

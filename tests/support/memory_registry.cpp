@@ -1,0 +1,225 @@
+#include "tests/support/memory_registry.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "engine/ascii_case.h"
+
+namespace halvorn::testing {
+
+namespace {
+
+constexpr RegistryKey kLocalMachine = 0x80000002;
+
+// The registry sorts subkeys by their upper-cased names.
+bool SortsBefore(const std::u16string& a, const std::u16string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char16_t x, char16_t y) {
+                                            return UpperAsciiCase(x) < UpperAsciiCase(y);
+                                        });
+}
+
+std::vector<std::u16string> SplitPath(const std::u16string& path) {
+    std::vector<std::u16string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find(u'\\', start), path.size());
+        parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+struct MemoryRegistry::Node {
+    std::u16string name;
+    Node* parent = nullptr;
+    std::vector<std::unique_ptr<Node>> children;  // sorted as enumeration returns them
+    bool deleted = false;
+    bool undeletable = false;
+    bool unopenable = false;
+    bool vanishesAfterEnumeration = false;
+
+    Node* Child(const std::u16string& childName) const {
+        const auto position = std::lower_bound(
+            children.begin(), children.end(), childName,
+            [](const std::unique_ptr<Node>& node, const std::u16string& value) {
+                return SortsBefore(node->name, value);
+            });
+        return position != children.end() && EqualsIgnoringAsciiCase((*position)->name, childName)
+                   ? position->get()
+                   : nullptr;
+    }
+
+    Node& AddChild(const std::u16string& childName) {
+        auto child = std::make_unique<Node>();
+        child->name = childName;
+        child->parent = this;
+        const auto position = std::upper_bound(
+            children.begin(), children.end(), childName,
+            [](const std::u16string& value, const std::unique_ptr<Node>& node) {
+                return SortsBefore(value, node->name);
+            });
+        return **children.insert(position, std::move(child));
+    }
+};
+
+MemoryRegistry::MemoryRegistry() : m_root(std::make_unique<Node>()) {}
+MemoryRegistry::~MemoryRegistry() = default;
+
+void MemoryRegistry::CreateKey(const std::u16string& path) {
+    Node* node = m_root.get();
+    for (const std::u16string& part : SplitPath(path)) {
+        if (part.empty() || part.size() > kMaxNameLength) {
+            throw std::invalid_argument("registry key names have 1 to 255 characters");
+        }
+        Node* child = node->Child(part);
+        node = child != nullptr ? child : &node->AddChild(part);
+    }
+}
+
+MemoryRegistry::Node* MemoryRegistry::Find(Node* from, const std::u16string& path) const {
+    Node* node = from;
+    for (const std::u16string& part : SplitPath(path)) {
+        if (node == nullptr) {
+            break;
+        }
+        node = part.empty() ? nullptr : node->Child(part);
+    }
+    return node;
+}
+
+MemoryRegistry::Node& MemoryRegistry::FindExisting(const std::u16string& path) const {
+    Node* node = Find(m_root.get(), path);
+    if (node == nullptr) {
+        throw std::invalid_argument("no such key");
+    }
+    return *node;
+}
+
+bool MemoryRegistry::Exists(const std::u16string& path) const {
+    return Find(m_root.get(), path) != nullptr;
+}
+
+std::vector<std::u16string> MemoryRegistry::ListTree(const std::u16string& path) const {
+    std::vector<std::u16string> paths;
+    const auto walk = [&paths](const auto& self, const Node& node, const std::u16string& at) -> void {
+        for (const auto& child : node.children) {
+            const std::u16string childPath = at.empty() ? child->name : at + u"\\" + child->name;
+            paths.push_back(childPath);
+            self(self, *child, childPath);
+        }
+    };
+    walk(walk, FindExisting(path), u"");
+    return paths;
+}
+
+void MemoryRegistry::MakeUndeletable(const std::u16string& path) {
+    FindExisting(path).undeletable = true;
+}
+
+void MemoryRegistry::MakeUnopenable(const std::u16string& path) {
+    FindExisting(path).unopenable = true;
+}
+
+void MemoryRegistry::MakeVanishAfterEnumeration(const std::u16string& path) {
+    FindExisting(path).vanishesAfterEnumeration = true;
+}
+
+RegistryKey MemoryRegistry::LocalMachine() const { return kLocalMachine; }
+
+MemoryRegistry::Node* MemoryRegistry::Resolve(RegistryKey key) const {
+    if (key == kLocalMachine) {
+        return m_root.get();
+    }
+    const auto handle = m_handles.find(key);
+    return handle == m_handles.end() || handle->second->deleted ? nullptr : handle->second;
+}
+
+RegistryStatus MemoryRegistry::OpenKey(RegistryKey parent, const char16_t* path,
+                                       RegistryKey& opened) {
+    ++m_calls.open;
+    opened = 0;
+    Node* from = Resolve(parent);
+    if (from == nullptr) {
+        return kRegistryInvalidHandle;
+    }
+    Node* node = Find(from, path);
+    if (node == nullptr) {
+        return kRegistryFileNotFound;
+    }
+    if (node->unopenable) {
+        return kRegistryAccessDenied;
+    }
+    opened = m_nextHandle++;
+    m_handles.emplace(opened, node);
+    return kRegistrySuccess;
+}
+
+std::uint32_t MemoryRegistry::QuerySubkeyCount(RegistryKey key) {
+    ++m_calls.query;
+    const Node* node = Resolve(key);
+    return node == nullptr ? 0 : static_cast<std::uint32_t>(node->children.size());
+}
+
+RegistryStatus MemoryRegistry::EnumerateSubkey(RegistryKey key, std::uint32_t index,
+                                               char16_t* name, std::uint32_t capacity) {
+    ++m_calls.enumerate;
+    Node* node = Resolve(key);
+    if (node == nullptr) {
+        return kRegistryKeyDeleted;
+    }
+    if (index >= node->children.size()) {
+        return kRegistryNoMoreItems;
+    }
+    Node& child = *node->children[index];
+    if (child.name.size() + 1 > capacity) {
+        return kRegistryMoreData;
+    }
+    std::copy(child.name.begin(), child.name.end(), name);
+    name[child.name.size()] = u'\0';
+    if (child.vanishesAfterEnumeration) {
+        Detach(child);
+    }
+    return kRegistrySuccess;
+}
+
+void MemoryRegistry::Detach(Node& node) {
+    const auto marks = [](const auto& self, Node& at) -> void {
+        at.deleted = true;
+        for (const auto& child : at.children) {
+            self(self, *child);
+        }
+    };
+    marks(marks, node);
+    auto& siblings = node.parent->children;
+    const auto position = std::find_if(siblings.begin(), siblings.end(),
+                                       [&node](const auto& child) { return child.get() == &node; });
+    m_deleted.push_back(std::move(*position));
+    siblings.erase(position);
+}
+
+RegistryStatus MemoryRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {
+    ++m_calls.remove;
+    Node* from = Resolve(parent);
+    if (from == nullptr) {
+        return kRegistryInvalidHandle;
+    }
+    Node* node = Find(from, path);
+    if (node == nullptr || node == from) {
+        return kRegistryFileNotFound;
+    }
+    if (node->undeletable || !node->children.empty()) {
+        return kRegistryAccessDenied;
+    }
+    Detach(*node);
+    return kRegistrySuccess;
+}
+
+void MemoryRegistry::CloseKey(RegistryKey key) {
+    ++m_calls.close;
+    m_handles.erase(key);
+}
+
+}  // namespace halvorn::testing

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/registry.h"
+
+namespace halvorn::testing {
+
+// An in-memory registry that keeps the contract of the Windows one: names of at most 255
+// characters compared without ASCII case, subkeys enumerated in sorted order with dense indices
+// that close up after a deletion, and deletion refused while a key has subkeys. Faults can be
+// switched on per key, and every call is counted.
+class MemoryRegistry final : public Registry {
+public:
+    static constexpr std::size_t kMaxNameLength = 255;
+
+    struct CallCounts {
+        std::uint64_t open = 0;
+        std::uint64_t query = 0;
+        std::uint64_t enumerate = 0;
+        std::uint64_t remove = 0;
+        std::uint64_t close = 0;
+        std::uint64_t Total() const { return open + query + enumerate + remove + close; }
+    };
+
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+
+    // Creates the key at path below HKEY_LOCAL_MACHINE, with every missing key above it.
+    void CreateKey(const std::u16string& path);
+    bool Exists(const std::u16string& path) const;
+    // Every key below path (not path itself), as paths relative to it, in enumeration order.
+    std::vector<std::u16string> ListTree(const std::u16string& path) const;
+
+    // Faults: DeleteKey of the key fails with access denied; OpenKey of it fails; the key
+    // disappears right after an enumeration has returned its name.
+    void MakeUndeletable(const std::u16string& path);
+    void MakeUnopenable(const std::u16string& path);
+    void MakeVanishAfterEnumeration(const std::u16string& path);
+
+    const CallCounts& Calls() const { return m_calls; }
+    std::size_t OpenHandleCount() const { return m_handles.size(); }
+
+    RegistryKey LocalMachine() const override;
+    RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    std::uint32_t QuerySubkeyCount(RegistryKey key) override;
+    RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
+                                   std::uint32_t capacity) override;
+    RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
+    void CloseKey(RegistryKey key) override;
+
+private:
+    struct Node;
+
+    Node* Resolve(RegistryKey key) const;
+    Node* Find(Node* from, const std::u16string& path) const;
+    Node& FindExisting(const std::u16string& path) const;
+    void Detach(Node& node);
+
+    std::unique_ptr<Node> m_root;
+    std::map<RegistryKey, Node*> m_handles;
+    RegistryKey m_nextHandle = 0x1000;
+    // Deleted keys stay here while a handle may still refer to them.
+    std::vector<std::unique_ptr<Node>> m_deleted;
+    CallCounts m_calls;
+};
+
+}  // namespace halvorn::testing
