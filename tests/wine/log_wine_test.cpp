@@ -1,0 +1,100 @@
+// The log written through the Windows platform into Wine's real temporary directory.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "log/repair_log.h"
+#include "log/trace_scope.h"
+#include "log/windows_log_platform.h"
+
+namespace halvorn {
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string ReadFile(const std::u16string& path) {
+    std::ifstream file(Wide(path).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::u16string& path) {
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
+    WindowsLogPlatform platform;
+    wchar_t directory[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    ASSERT_GT(length, 0u);
+    ASSERT_EQ(directory[length - 1], L'\\');
+
+    SYSTEMTIME before{};
+    GetLocalTime(&before);
+    const RepairLog log(platform);
+    const std::wstring path = Wide(log.Path());
+
+    const std::wstring expectedStart = std::wstring(directory, length) + L"Brimwell" +
+                                       std::to_wstring(before.wMonth) + L"-" +
+                                       std::to_wstring(before.wDay) + L"-" +
+                                       std::to_wstring(before.wYear) + L" ";
+    EXPECT_EQ(path.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(path.substr(path.size() - 4), L".log");
+    EXPECT_NE(path.find(L"h"), std::wstring::npos);
+    EXPECT_FALSE(FileExists(log.Path())) << "the log exists before its first line";
+}
+
+TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
+    WindowsLogPlatform platform;
+    RepairLog log(platform);
+    DeleteFileW(Wide(log.Path()).c_str());
+    {
+        TraceScope run(log);
+        log.WriteLine(u"%s\\%s", u"Svc%s\u00e9", u"$%&'(\u4e2d");
+        log.WriteLine(u"Invalid registry keys count\t: %d", 1);
+    }
+    const std::string bytes = ReadFile(log.Path());
+    DeleteFileW(Wide(log.Path()).c_str());
+
+    const std::string banner = "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n";
+    ASSERT_EQ(bytes.substr(0, banner.size()), banner);
+    const std::size_t dateEnd = bytes.find("\r\n", banner.size());
+    ASSERT_NE(dateEnd, std::string::npos);
+    const std::string date = bytes.substr(banner.size(), dateEnd - banner.size());
+    EXPECT_NE(date.find(", "), std::string::npos) << date;
+    EXPECT_NE(date.find("   Time: "), std::string::npos) << date;
+    EXPECT_EQ(bytes.substr(dateEnd + 2),
+              "RELEASE Version: 1.0.0.19\r\nSvc%s\xe9\\$%&'(?\r\nInvalid registry keys count\t: 1\r\n");
+}
+
+TEST(LogOnWine, AppendsToAFileThatExists) {
+    WindowsLogPlatform platform;
+    RepairLog log(platform);
+    {
+        std::ofstream existing(Wide(log.Path()).c_str(), std::ios::binary | std::ios::trunc);
+        existing << "earlier\r\n";
+    }
+    log.WriteLine(u"later");
+    EXPECT_EQ(ReadFile(log.Path()), "earlier\r\nlater\r\n");
+    DeleteFileW(Wide(log.Path()).c_str());
+}
+
+TEST(LogOnWine, AFileThatCannotBeOpenedLosesTheLineSilently) {
+    WindowsLogPlatform platform;
+    RepairLog log(platform);
+    // Another program holds the file without sharing it.
+    const HANDLE locked = CreateFileW(Wide(log.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(log.WriteLine(u"lost"));
+    CloseHandle(locked);
+    log.WriteLine(u"kept");
+    EXPECT_EQ(ReadFile(log.Path()), "kept\r\n");
+    DeleteFileW(Wide(log.Path()).c_str());
+}
+
+}  // namespace
+}  // namespace halvorn
