@@ -29,6 +29,13 @@ public:
     RegistryCleaner& operator=(const RegistryCleaner&) = delete;
     ~RegistryCleaner();
 
+    // The whole repair: every control set of HKLM\SYSTEM, its Services, Enum and Control keys, and
+    // below them the target services (or every subkey with the option "Override"); then the counts.
+    void Run(std::u16string_view text);
+
+    // Hands each selected immediate subkey of rootPath (relative to HKEY_LOCAL_MACHINE) to the scan.
+    void WalkRoot(const std::u16string& rootPath, bool scanAll);
+
     // Finds, counts and deletes every key below keyName (an immediate subkey of parentKey) whose
     // name begins with prefix; keyName itself is never tested.
     void ScanSubtree(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix);

@@ -1,6 +1,7 @@
 #include "log/repair_log.h"
 
 #include <array>
+#include <new>
 
 #include "res/version.h"
 
@@ -56,13 +57,19 @@ std::string EncodeLine(std::u16string_view text) {
 }  // namespace
 
 RepairLog::RepairLog(LogPlatform& platform) : m_platform(platform) {
-    const std::u16string directory = platform.TemporaryDirectory();
-    const LocalTime now = platform.Now();
-    const std::u16string name = FormatText(
-        u"Brimwell%d-%d-%d %dh%dm%ds",
-        {std::int32_t{now.month}, std::int32_t{now.day}, std::int32_t{now.year},
-         std::int32_t{now.hour}, std::int32_t{now.minute}, std::int32_t{now.second}});
-    m_path = FormatText(u"%s%s.log", {directory, name});
+    // Built during static initialisation, where nothing may escape: without memory the path
+    // stays empty, and every write then fails silently.
+    try {
+        const std::u16string directory = platform.TemporaryDirectory();
+        const LocalTime now = platform.Now();
+        const std::u16string name = FormatText(
+            u"Brimwell%d-%d-%d %dh%dm%ds",
+            {std::int32_t{now.month}, std::int32_t{now.day}, std::int32_t{now.year},
+             std::int32_t{now.hour}, std::int32_t{now.minute}, std::int32_t{now.second}});
+        m_path = FormatText(u"%s%s.log", {directory, name});
+    } catch (const std::bad_alloc&) {
+        m_path.clear();
+    }
 }
 
 void RepairLog::WriteText(std::u16string_view text) {

@@ -6,6 +6,7 @@
 #include "log/repair_log.h"
 #include "log/text_format.h"
 #include "log/trace_scope.h"
+#include "tests/support/log_lines.h"
 #include "tests/support/memory_log_platform.h"
 
 namespace halvorn {
@@ -13,10 +14,7 @@ namespace {
 
 using testing::MemoryLogPlatform;
 
-constexpr char kHeader[] =
-    "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n"
-    "Monday, 07  December  2026   Time: 09:05\r\n"
-    "RELEASE Version: 1.0.0.19\r\n";
+using testing::kExpectedHeader;
 
 TEST(TextFormat, FillsDirectivesInOrder) {
     EXPECT_EQ(FormatText(u"%s\\%s", {u"Parent", u"Child"}), u"Parent\\Child");
@@ -62,7 +60,7 @@ TEST(RepairLogWrite, HeaderBytesAreExact) {
     MemoryLogPlatform platform;
     RepairLog log(platform);
     log.WriteHeader();
-    EXPECT_EQ(platform.files.at(log.Path()), kHeader);
+    EXPECT_EQ(platform.files.at(log.Path()), kExpectedHeader);
     // Banner, date line and version line: three separate appends.
     EXPECT_EQ(platform.appendCalls, 3);
 }
@@ -143,7 +141,7 @@ TEST(TraceScopes, OnlyTheFirstScopeOfTheLogWritesTheHeader) {
         TraceScope secondRun(log);
         log.WriteLine(u"second run");
     }
-    EXPECT_EQ(platform.OnlyFile(), std::string(kHeader) + "first run\r\nsecond run\r\n");
+    EXPECT_EQ(platform.OnlyFile(), std::string(kExpectedHeader) + "first run\r\nsecond run\r\n");
 }
 
 TEST(TraceScopes, AHeaderLostToAFailedOpenIsNeverWrittenLater) {
@@ -175,7 +173,7 @@ TEST(TraceScopes, AScopeLeftByAnExceptionWritesNothing) {
         throw std::runtime_error("leaves the run");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_EQ(platform.OnlyFile(), kHeader);
+    EXPECT_EQ(platform.OnlyFile(), kExpectedHeader);
 }
 
 }  // namespace

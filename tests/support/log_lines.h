@@ -5,6 +5,12 @@
 
 namespace halvorn::testing {
 
+// The header that a log written through a default MemoryLogPlatform starts with.
+inline constexpr char kExpectedHeader[] =
+    "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n"
+    "Monday, 07  December  2026   Time: 09:05\r\n"
+    "RELEASE Version: 1.0.0.19\r\n";
+
 // The lines of a log file's bytes (CR LF line ends) after the seven lines of its header.
 inline std::vector<std::string> LinesAfterHeader(const std::string& bytes) {
     constexpr std::size_t kHeaderLines = 7;

@@ -36,6 +36,7 @@ struct MemoryRegistry::Node {
     std::u16string name;
     Node* parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;  // sorted as enumeration returns them
+    Node* linkTarget = nullptr;
     bool deleted = false;
     bool undeletable = false;
     bool unopenable = false;
@@ -47,9 +48,11 @@ struct MemoryRegistry::Node {
             [](const std::unique_ptr<Node>& node, const std::u16string& value) {
                 return SortsBefore(node->name, value);
             });
-        return position != children.end() && EqualsIgnoringAsciiCase((*position)->name, childName)
-                   ? position->get()
-                   : nullptr;
+        if (position == children.end() || !EqualsIgnoringAsciiCase((*position)->name, childName)) {
+            return nullptr;
+        }
+        Node* child = position->get();
+        return child->linkTarget != nullptr ? child->linkTarget : child;
     }
 
     Node& AddChild(const std::u16string& childName) {
@@ -76,6 +79,19 @@ void MemoryRegistry::CreateKey(const std::u16string& path) {
         }
         Node* child = node->Child(part);
         node = child != nullptr ? child : &node->AddChild(part);
+    }
+}
+
+void MemoryRegistry::CreateLink(const std::u16string& path, const std::u16string& target) {
+    Node& targetNode = FindExisting(target);
+    CreateKey(path);
+    const std::size_t lastSeparator = path.rfind(u'\\');
+    Node& parent = lastSeparator == std::u16string::npos ? *m_root : FindExisting(path.substr(0, lastSeparator));
+    const std::u16string name = path.substr(lastSeparator + 1);
+    for (const auto& child : parent.children) {
+        if (EqualsIgnoringAsciiCase(child->name, name)) {
+            child->linkTarget = &targetNode;
+        }
     }
 }
 

@@ -32,6 +32,9 @@ public:
 
     // Creates the key at path below HKEY_LOCAL_MACHINE, with every missing key above it.
     void CreateKey(const std::u16string& path);
+    // Creates a key at path that stands for the existing key at target, as CurrentControlSet
+    // stands for one of the numbered control sets.
+    void CreateLink(const std::u16string& path, const std::u16string& target);
     bool Exists(const std::u16string& path) const;
     // Every key below path (not path itself), as paths relative to it, in enumeration order.
     std::vector<std::u16string> ListTree(const std::u16string& path) const;

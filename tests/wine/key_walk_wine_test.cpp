@@ -80,7 +80,7 @@ protected:
     }
 
     MemoryRegistry memory;
-    ScratchKey scratch{L"HalvornKeyWalkTest"};
+    ScratchKey scratch{L"SOFTWARE\\HalvornKeyWalkTest"};
 };
 
 TEST_F(KeyWalkOnWine, MixedTreeGivesTheSameWalk) {

@@ -7,10 +7,11 @@
 
 namespace halvorn::testing {
 
-// A key of the test's own below HKEY_LOCAL_MACHINE\SOFTWARE, removed with its subtree at the end.
+// A key of the test's own below HKEY_LOCAL_MACHINE, made afresh and removed with its subtree at
+// the end.
 class ScratchKey {
 public:
-    explicit ScratchKey(const std::wstring& name) : m_path(L"SOFTWARE\\" + name) {
+    explicit ScratchKey(const std::wstring& path) : m_path(path) {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_path.c_str());
         Create(L"");
     }

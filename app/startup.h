@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// The start-up decisions: plain logic over the answers that the platform gives.
+namespace halvorn {
+
+// True when the argument string asks for the silent run: "/noui" anywhere, in any ASCII case,
+// glued to other text or not.
+bool IsSilentCommandLine(std::u16string_view arguments);
+
+// A security identifier in its binary form.
+using SecurityId = std::vector<std::uint8_t>;
+
+// S-1-5-32-544, the built-in Administrators alias.
+SecurityId AdministratorsAlias();
+
+// What the administrator test needs to know about the caller.
+class AdminQueries {
+public:
+    virtual ~AdminQueries() = default;
+    // The operating system's platform identifier; 0 when it cannot be read.
+    virtual std::uint32_t PlatformId() = 0;
+    // The groups of the caller's token, or nothing when the token or its groups cannot be read.
+    virtual std::optional<std::vector<SecurityId>> TokenGroups() = 0;
+};
+
+// The caller counts as an administrator on the Windows 9x platform (identifier 1), where there is
+// no token, and elsewhere when its token lists the Administrators alias at all: a disabled or
+// deny-only entry counts too.
+bool IsAdministrator(AdminQueries& queries);
+
+enum class StartupAction {
+    RefuseUser,             // not an administrator: message box
+    ActivateOtherInstance,  // the single-instance mutex existed or failed
+    SilentRun,
+    WizardRun,
+};
+
+enum class MutexOutcome { Created, ExistedOrFailed };
+
+StartupAction DecideStartup(bool administrator, MutexOutcome mutex, bool silent);
+
+}  // namespace halvorn

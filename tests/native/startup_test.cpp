@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+
+namespace halvorn {
+namespace {
+
+TEST(SilentCommandLine, FindsTheSwitchAnywhereInAnyAsciiCase) {
+    for (const char16_t* arguments :
+         {u"/noui", u"/NOUI", u"/NoUi", u"x/nouiy", u"/noui/Override", u"/Override /noui",
+          u"\"C:\\Program Files\\/noui\\tool.exe\"", u"  /nOUI  ", u"//noui"}) {
+        EXPECT_TRUE(IsSilentCommandLine(arguments));
+    }
+}
+
+TEST(SilentCommandLine, AnythingElseSelectsTheWizard) {
+    for (const char16_t* arguments :
+         {u"", u"noui", u"-noui", u"/no ui", u"/ noui", u"/nou", u"\\noui", u"/Override",
+          // U+0130 (capital I with dot) and U+FF2E (full-width N) are not ASCII capitals.
+          u"/NOU\u0130", u"/\uff2eOUI"}) {
+        EXPECT_FALSE(IsSilentCommandLine(arguments));
+    }
+}
+
+class FakeAdminQueries final : public AdminQueries {
+public:
+    std::uint32_t platformId = 2;
+    std::optional<std::vector<SecurityId>> groups = std::vector<SecurityId>{};
+    int tokenQueries = 0;
+
+    std::uint32_t PlatformId() override { return platformId; }
+    std::optional<std::vector<SecurityId>> TokenGroups() override {
+        ++tokenQueries;
+        return groups;
+    }
+};
+
+const SecurityId kEveryone = {1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+const SecurityId kUsers = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 0x02, 0, 0};  // S-1-5-32-545
+// S-1-5-32-544 with another authority (S-1-4-32-544) must not count.
+const SecurityId kLookAlike = {1, 2, 0, 0, 0, 0, 0, 4, 32, 0, 0, 0, 0x20, 0x02, 0, 0};
+
+TEST(AdministratorDecision, AnAdministratorsEntryAnywhereInTheTokenCounts) {
+    FakeAdminQueries queries;
+    queries.groups = std::vector<SecurityId>{kEveryone, kUsers, AdministratorsAlias()};
+    EXPECT_TRUE(IsAdministrator(queries));
+}
+
+TEST(AdministratorDecision, OtherGroupsDoNotCount) {
+    FakeAdminQueries queries;
+    queries.groups = std::vector<SecurityId>{kEveryone, kUsers, kLookAlike};
+    EXPECT_FALSE(IsAdministrator(queries));
+    queries.groups = std::vector<SecurityId>{};
+    EXPECT_FALSE(IsAdministrator(queries));
+}
+
+TEST(AdministratorDecision, AnUnreadableTokenRefuses) {
+    FakeAdminQueries queries;
+    queries.groups = std::nullopt;
+    EXPECT_FALSE(IsAdministrator(queries));
+    queries.platformId = 0;  // the version could not be read either
+    EXPECT_FALSE(IsAdministrator(queries));
+}
+
+TEST(AdministratorDecision, TheWindows9xPlatformCountsWithoutAnyToken) {
+    FakeAdminQueries queries;
+    queries.platformId = 1;
+    queries.groups = std::nullopt;
+    EXPECT_TRUE(IsAdministrator(queries));
+    EXPECT_EQ(queries.tokenQueries, 0);
+}
+
+TEST(AdministratorDecision, TheAliasIsTheBuiltInAdministratorsGroup) {
+    // Revision 1, 2 sub-authorities, NT authority 5, then 32 and 544 in little-endian order.
+    const SecurityId alias = AdministratorsAlias();
+    ASSERT_EQ(alias.size(), 16u);
+    EXPECT_EQ(alias[1], 2);
+    EXPECT_EQ(alias[7], 5);
+    EXPECT_EQ(alias[8] | alias[9] << 8, 32);
+    EXPECT_EQ(alias[12] | alias[13] << 8, 544);
+}
+
+TEST(StartupDecision, FollowsTheTableTopToBottom) {
+    struct Row {
+        bool administrator;
+        MutexOutcome mutex;
+        bool silent;
+        StartupAction action;
+    };
+    const Row table[] = {
+        {false, MutexOutcome::ExistedOrFailed, true, StartupAction::RefuseUser},
+        {false, MutexOutcome::ExistedOrFailed, false, StartupAction::RefuseUser},
+        {false, MutexOutcome::Created, true, StartupAction::RefuseUser},
+        {true, MutexOutcome::ExistedOrFailed, true, StartupAction::ActivateOtherInstance},
+        {true, MutexOutcome::ExistedOrFailed, false, StartupAction::ActivateOtherInstance},
+        {true, MutexOutcome::Created, true, StartupAction::SilentRun},
+        {true, MutexOutcome::Created, false, StartupAction::WizardRun},
+    };
+    for (const Row& row : table) {
+        EXPECT_EQ(DecideStartup(row.administrator, row.mutex, row.silent), row.action)
+            << row.administrator << " " << static_cast<int>(row.mutex) << " " << row.silent;
+    }
+}
+
+}  // namespace
+}  // namespace halvorn

@@ -1,0 +1,141 @@
+// A complete repair run against Wine's real HKLM\SYSTEM, with services and invalid keys that the
+// test makes in Wine's own control set (CurrentControlSet, a key of its own in Wine) and in a
+// second control set of the test's.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/registry_cleaner.h"
+#include "engine/windows_registry.h"
+#include "log/windows_log_platform.h"
+#include "tests/support/log_lines.h"
+#include "tests/wine/scratch_key.h"
+
+namespace halvorn {
+namespace {
+
+using testing::LinesAfterHeader;
+using testing::ScratchKey;
+using Lines = std::vector<std::string>;
+
+const std::string kSeparator(51, '=');
+
+Lines Section(const std::string& controlSet, const std::string& root) {
+    return {kSeparator, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparator};
+}
+
+std::string ReadAndDelete(const std::u16string& path) {
+    const std::wstring widePath(path.begin(), path.end());
+    std::string bytes;
+    {
+        std::ifstream file(widePath.c_str(), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    DeleteFileW(widePath.c_str());
+    return bytes;
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+class RepairRunOnWine : public ::testing::Test {
+protected:
+    // Makes a key of the test's own, removed again when the test ends.
+    const ScratchKey& Own(const std::wstring& path) {
+        m_owned.push_back(std::make_unique<ScratchKey>(L"SYSTEM\\" + path));
+        return *m_owned.back();
+    }
+
+    void Add(const ScratchKey& owner, const std::wstring& below) { ASSERT_TRUE(owner.Create(below)); }
+
+    struct Outcome {
+        std::int32_t invalidCount;
+        std::int32_t deletedCount;
+        std::string log;
+    };
+
+    Outcome Run(const char16_t* commandLine) {
+        WindowsRegistry registry;
+        WindowsLogPlatform platform;
+        RepairLog log(platform);
+        RegistryCleaner cleaner(registry, log);
+        cleaner.Run(commandLine);
+        return {cleaner.invalidCount, cleaner.deletedCount, ReadAndDelete(log.Path())};
+    }
+
+    std::vector<std::unique_ptr<ScratchKey>> m_owned;
+};
+
+TEST_F(RepairRunOnWine, RepairsTargetServicesInEveryControlSetAndNothingElse) {
+    const ScratchKey& guard = Own(L"CurrentControlSet\\Services\\HalvornGuard");
+    Add(guard, L"$%&'(a");
+    Add(guard, L"Parameters\\$%&'(b\\sub");
+    Add(guard, L"Parameters\\Keep");
+    Add(guard, L"x$%&'(");
+    const ScratchKey& other = Own(L"CurrentControlSet\\Services\\HalvornWineOther");
+    Add(other, L"$%&'(x");
+    const ScratchKey& device = Own(L"CurrentControlSet\\Enum\\hvnmon");
+    Add(device, L"0000\\$%&'(e");
+    const ScratchKey& control = Own(L"CurrentControlSet\\Control\\HVNFLT");
+    Add(control, L"$%&'(c");
+    const ScratchKey& secondSet = Own(L"ControlSetTest099");
+    Add(secondSet, L"Services\\Hvn Boot Scanner\\$%&'(d");
+    Add(secondSet, L"Control");
+    const ScratchKey& notASet = Own(L"HalvornNotAControlSet");
+    Add(notASet, L"Services\\HalvornGuard\\$%&'(n");
+
+    const Outcome outcome = Run(u"");
+
+    EXPECT_EQ(outcome.invalidCount, 5);
+    EXPECT_EQ(outcome.deletedCount, 5);
+    Lines expected;
+    const auto append = [&expected](const Lines& lines) {
+        expected.insert(expected.end(), lines.begin(), lines.end());
+    };
+    append(Section("ControlSetTest099", "Services"));
+    append({"Hvn Boot Scanner\\$%&'(d"});
+    append(Section("ControlSetTest099", "Enum"));
+    append(Section("ControlSetTest099", "Control"));
+    append(Section("CurrentControlSet", "Services"));
+    append({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"});
+    append(Section("CurrentControlSet", "Enum"));
+    append({"0000\\$%&'(e"});
+    append(Section("CurrentControlSet", "Control"));
+    append({"HVNFLT\\$%&'(c"});
+    append({kSeparator, "Invalid registry keys count\t: 5", "Deleted registry keys count\t: 5", kSeparator});
+    EXPECT_EQ(LinesAfterHeader(outcome.log), expected);
+
+    EXPECT_EQ(guard.ListTree(L""), (std::vector<std::u16string>{u"Parameters", u"Parameters\\Keep", u"x$%&'("}));
+    EXPECT_TRUE(KeyExists(L"SYSTEM\\CurrentControlSet\\Services\\HalvornWineOther\\$%&'(x"));
+    EXPECT_TRUE(KeyExists(L"SYSTEM\\CurrentControlSet\\Enum\\hvnmon\\0000"));
+    EXPECT_TRUE(KeyExists(L"SYSTEM\\HalvornNotAControlSet\\Services\\HalvornGuard\\$%&'(n"));
+    EXPECT_TRUE(KeyExists(L"SYSTEM\\CurrentControlSet\\Services\\PlugPlay")) << "a service of Wine's own is gone";
+}
+
+TEST_F(RepairRunOnWine, OverrideReachesServicesOutsideTheTable) {
+    const ScratchKey& other = Own(L"CurrentControlSet\\Services\\HalvornWineOther");
+    Add(other, L"$%&'(x");
+    Add(other, L"Keep");
+
+    const Outcome outcome = Run(u"/noui /override");
+
+    EXPECT_EQ(outcome.invalidCount, 1);
+    EXPECT_EQ(outcome.deletedCount, 1);
+    EXPECT_EQ(other.ListTree(L""), std::vector<std::u16string>{u"Keep"});
+    EXPECT_NE(outcome.log.find("\r\nHalvornWineOther\\$%&'(x\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace halvorn
