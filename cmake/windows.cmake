@@ -1,11 +1,43 @@
 # Windows (MinGW-w64): the programs link the C and C++ runtimes statically so that they import
-# only system DLLs, and carry no link timestamp so that a build is reproducible.
+# only system DLLs, carry no link timestamp so that a build is reproducible, and are stripped.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -s)
 
 halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/windows_registry.cpp log/windows_log_platform.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
+
+# The program: a Unicode GUI executable (entry point wWinMain) with its resources.
+enable_language(RC)
+
+# The manifest names the processor architecture of the build, and the version of res/version.h.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(HALVORN_MANIFEST_ARCH amd64)
+else()
+  set(HALVORN_MANIFEST_ARCH x86)
+endif()
+file(STRINGS res/version.h HALVORN_VERSION_TEXT REGEX "^#define HALVORN_VERSION_TEXT ")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" HALVORN_VERSION_TEXT "${HALVORN_VERSION_TEXT}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS res/version.h)
+set(HALVORN_GENERATED_RES ${CMAKE_BINARY_DIR}/res)
+configure_file(res/app.manifest.in ${HALVORN_GENERATED_RES}/app.manifest @ONLY)
+
+add_executable(halvorn_repair WIN32
+  app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp res/app.rc)
+set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
+target_link_options(halvorn_repair PRIVATE -municode)
+target_link_libraries(halvorn_repair PRIVATE halvorn_windows comctl32 user32 advapi32)
+# windres finds the included headers, the icon and the generated manifest through its include path.
+target_include_directories(halvorn_repair PRIVATE
+  $<$<COMPILE_LANGUAGE:RC>:${PROJECT_SOURCE_DIR}/res>
+  $<$<COMPILE_LANGUAGE:RC>:${HALVORN_GENERATED_RES}>)
+# windres reports no dependencies of its own, so name the files that the script pulls in.
+set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
+  "${PROJECT_SOURCE_DIR}/res/resource.h;${PROJECT_SOURCE_DIR}/res/version.h;${PROJECT_SOURCE_DIR}/res/app.ico;${HALVORN_GENERATED_RES}/app.manifest")
+
+# The executable's form, read from the file without running it: headers, imports and resources.
+add_test(NAME halvorn_repair_form
+  COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe ${CMAKE_OBJDUMP} $<TARGET_FILE:halvorn_repair> ${HALVORN_MANIFEST_ARCH})
 
 # The tests that need Windows run here under 64-bit Wine (the toolchain names the emulator).
 if(CMAKE_CROSSCOMPILING_EMULATOR)
@@ -19,6 +51,13 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
   add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS})
   target_link_libraries(halvorn_wine_tests PRIVATE halvorn_windows halvorn_test_support gtest gtest_main)
+  # Some tests start the real program as a process of its own.
+  target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>")
+  add_dependencies(halvorn_wine_tests halvorn_repair)
   # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
   gtest_discover_tests(halvorn_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+
+  # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
+  add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
+  target_link_libraries(halvorn_wine_benchmark PRIVATE halvorn_windows)
 endif()

@@ -7,20 +7,14 @@
 #include "engine/registry_cleaner.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"
+#include "tests/bench/numbered_name.h"
 
 namespace halvorn {
 namespace {
 
 using testing::MemoryLogPlatform;
 using testing::MemoryRegistry;
-
-std::u16string Name(const char16_t* stem, int number) {
-    std::u16string name(stem);
-    for (const char ch : std::to_string(number)) {
-        name.push_back(static_cast<char16_t>(ch));
-    }
-    return name;
-}
+using bench::NumberedName;
 
 // 100 services, each with 100 device keys of 99 leaf values: 100 + 10,000 + 990,000 keys. One key
 // in a hundred at the leaf level is invalid and carries a subtree of two keys.
@@ -33,15 +27,15 @@ struct Hive {
     static long Build(MemoryRegistry& registry) {
         long keys = 0;
         for (int service = 0; service < kServices; ++service) {
-            const std::u16string servicePath = Name(u"Bench\\Root\\Service", service);
+            const std::u16string servicePath = NumberedName(u"Bench\\Root\\Service", service);
             for (int device = 0; device < kDevices; ++device) {
-                const std::u16string devicePath = servicePath + Name(u"\\Device", device);
+                const std::u16string devicePath = servicePath + NumberedName(u"\\Device", device);
                 for (int leaf = 0; leaf < kLeaves; ++leaf) {
                     if ((device * kLeaves + leaf) % 100 == 0) {
-                        registry.CreateKey(devicePath + Name(u"\\$%&'(Invalid", leaf) + u"\\Sub\\Leaf");
+                        registry.CreateKey(devicePath + NumberedName(u"\\$%&'(Invalid", leaf) + u"\\Sub\\Leaf");
                         keys += 3;
                     } else {
-                        registry.CreateKey(devicePath + Name(u"\\Value", leaf));
+                        registry.CreateKey(devicePath + NumberedName(u"\\Value", leaf));
                         keys += 1;
                     }
                 }
@@ -86,5 +80,3 @@ BENCHMARK(BM_ScanMillionKeys)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace halvorn
-
-BENCHMARK_MAIN();

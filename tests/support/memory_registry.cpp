@@ -195,6 +195,7 @@ RegistryStatus MemoryRegistry::EnumerateSubkey(RegistryKey key, std::uint32_t in
     }
     std::copy(child.name.begin(), child.name.end(), name);
     name[child.name.size()] = u'\0';
+    ++m_calls.enumerated;
     if (child.vanishesAfterEnumeration) {
         Detach(child);
     }

@@ -22,9 +22,14 @@ public:
         std::uint64_t open = 0;
         std::uint64_t query = 0;
         std::uint64_t enumerate = 0;
+        std::uint64_t enumerated = 0;  // enumerations that returned a name
         std::uint64_t remove = 0;
         std::uint64_t close = 0;
         std::uint64_t Total() const { return open + query + enumerate + remove + close; }
+        CallCounts Since(const CallCounts& earlier) const {
+            return {open - earlier.open, query - earlier.query, enumerate - earlier.enumerate,
+                    enumerated - earlier.enumerated, remove - earlier.remove, close - earlier.close};
+        }
     };
 
     MemoryRegistry();

@@ -1,0 +1,163 @@
+// Under Wine: a repair run with "/Override" over a control set of about 20,000 keys, against a bare
+// walk of the same keys that makes only the open, query, enumerate and close calls. Their ratio is
+// what the engine itself adds to the registry's own cost.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/registry_cleaner.h"
+#include "engine/windows_registry.h"
+#include "log/windows_log_platform.h"
+
+namespace {
+
+using namespace halvorn;
+
+constexpr wchar_t kBenchSet[] = L"SYSTEM\\ControlSetBench";
+
+void CreateKey(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+}
+
+// 200 services of 30 keys, 1,000 devices of 6 keys and 800 control keys of 10 keys.
+int CreateBenchControlSet() {
+    const std::wstring root = kBenchSet;
+    int keys = 0;
+    const auto add = [&keys](const std::wstring& path) {
+        CreateKey(path);
+        ++keys;
+    };
+    for (int service = 0; service < 200; ++service) {
+        const std::wstring path = root + L"\\Services\\Service" + std::to_wstring(service);
+        add(path);
+        for (int group = 0; group < 4; ++group) {
+            const std::wstring groupPath = path + L"\\Group" + std::to_wstring(group);
+            add(groupPath);
+            for (int value = 0; value < 6; ++value) {
+                add(groupPath + L"\\Value" + std::to_wstring(value));
+            }
+        }
+        add(path + L"\\Parameters");
+    }
+    for (int device = 0; device < 1000; ++device) {
+        const std::wstring path = root + L"\\Enum\\Bus" + std::to_wstring(device % 20) + L"\\Device" +
+                                  std::to_wstring(device);
+        add(path);
+        add(path + L"\\0000");
+        add(path + L"\\0000\\Device Parameters");
+        add(path + L"\\0000\\Device Parameters\\Interrupt Management");
+        add(path + L"\\0000\\LogConf");
+        add(path + L"\\0000\\Properties");
+    }
+    for (int control = 0; control < 800; ++control) {
+        const std::wstring path = root + L"\\Control\\Control" + std::to_wstring(control);
+        add(path);
+        for (int entry = 0; entry < 9; ++entry) {
+            add(path + L"\\Entry" + std::to_wstring(entry));
+        }
+    }
+    return keys;
+}
+
+// Visits every key below key: open, query, enumerate, close, and nothing else.
+long BareWalk(HKEY parent, const wchar_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return 0;
+    }
+    DWORD subkeys = 0;
+    DWORD longest = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longest, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+    long visited = 0;
+    std::vector<wchar_t> child(RegistryCleaner::kScanNameCapacity);
+    for (DWORD index = 0; index < subkeys; ++index) {
+        DWORD length = RegistryCleaner::kScanNameCapacity;
+        if (RegEnumKeyExW(key, index, child.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS) {
+            visited += 1 + BareWalk(key, child.data());
+        }
+    }
+    RegCloseKey(key);
+    return visited;
+}
+
+// The roots of every control set, as the repair run selects them.
+long BareWalkOfAllControlSets() {
+    HKEY system = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM", 0, KEY_READ, &system) != ERROR_SUCCESS) {
+        return 0;
+    }
+    long visited = 0;
+    wchar_t name[RegistryCleaner::kScanNameCapacity];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = RegistryCleaner::kScanNameCapacity;
+        if (RegEnumKeyExW(system, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        if (_wcsnicmp(name, L"CONTROLSET", 10) == 0 || _wcsnicmp(name, L"CURRENTCONTROLSET", 17) == 0) {
+            for (const wchar_t* root : {L"\\Services", L"\\Enum", L"\\Control"}) {
+                visited += BareWalk(HKEY_LOCAL_MACHINE, (std::wstring(L"SYSTEM\\") + name + root).c_str());
+            }
+        }
+    }
+    RegCloseKey(system);
+    return visited;
+}
+
+template <typename Work>
+double TimeSeconds(Work work) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    work();
+    QueryPerformanceCounter(&end);
+    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchSet);
+    const int created = CreateBenchControlSet();
+    const long visited = BareWalkOfAllControlSets();
+
+    WindowsLogPlatform logPlatform;
+    RepairLog log(logPlatform);
+    std::vector<double> bareTimes;
+    std::vector<double> runTimes;
+    // Alternated, so that both see the same state of Wine's server.
+    for (int round = 0; round < 7; ++round) {
+        bareTimes.push_back(TimeSeconds([] { BareWalkOfAllControlSets(); }));
+        runTimes.push_back(TimeSeconds([&log] {
+            WindowsRegistry registry;
+            RegistryCleaner cleaner(registry, log);
+            cleaner.Run(u"/noui /Override");
+        }));
+    }
+    const double bare = Median(bareTimes);
+    const double run = Median(runTimes);
+
+    std::printf("keys created in the bench control set: %d\n", created);
+    std::printf("keys visited per walk (all control sets): %ld\n", visited);
+    std::printf("bare walk:  %.1f ms, %.0f keys/s\n", bare * 1000, static_cast<double>(visited) / bare);
+    std::printf("repair run: %.1f ms, %.0f keys/s\n", run * 1000, static_cast<double>(visited) / run);
+    std::printf("run / bare walk: %.3f\n", run / bare);
+
+    const std::wstring logPath(log.Path().begin(), log.Path().end());
+    DeleteFileW(logPath.c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchSet);
+    return 0;
+}

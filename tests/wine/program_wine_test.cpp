@@ -1,0 +1,181 @@
+// The real program, started as a separate process under Wine, in the test run's private prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "tests/support/log_lines.h"
+#include "tests/wine/scratch_key.h"
+
+namespace halvorn {
+namespace {
+
+using testing::LinesAfterHeader;
+using testing::ScratchKey;
+using Lines = std::vector<std::string>;
+
+const std::string kSeparator(51, '=');
+constexpr wchar_t kMutexName[] = L"Global\\5B1E94D2-7A3C-4F08-9C61-E2D07A4B8F35";
+
+// The build names the program by its path on the Linux side, which Wine shows as drive Z:.
+std::wstring ProgramPath() {
+    std::wstring path = L"Z:" HALVORN_PROGRAM_PATH;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::wstring TemporaryDirectory() {
+    wchar_t directory[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    return std::wstring(directory, length);
+}
+
+std::vector<std::wstring> LogFiles() {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((TemporaryDirectory() + L"Brimwell*.log").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.emplace_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return names;
+}
+
+std::string ReadFile(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+class ProgramOnWine : public ::testing::Test {
+protected:
+    void SetUp() override { Seed(); }
+
+    // Invalid keys in a target service and in another one, and no log file yet.
+    void Seed() {
+        for (const std::wstring& name : LogFiles()) {
+            DeleteFileW((TemporaryDirectory() + name).c_str());
+        }
+        ASSERT_TRUE(guard.Create(L"$%&'(a"));
+        ASSERT_TRUE(guard.Create(L"Parameters\\$%&'(b\\sub"));
+        ASSERT_TRUE(guard.Create(L"Parameters\\Keep"));
+        ASSERT_TRUE(other.Create(L"$%&'(x"));
+    }
+
+    // Starts the program with arguments and returns its exit code once it has ended.
+    DWORD Run(const std::wstring& arguments) {
+        std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            ADD_FAILURE() << "the program did not start: " << GetLastError();
+            return ~0u;
+        }
+        CloseHandle(process.hThread);
+        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+            TerminateProcess(process.hProcess, 99);
+            ADD_FAILURE() << "the program did not end within a minute";
+        }
+        DWORD exitCode = ~0u;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hProcess);
+        return exitCode;
+    }
+
+    bool Repaired() const {
+        return !KeyExists(kGuard + L"\\$%&'(a") && !KeyExists(kGuard + L"\\Parameters\\$%&'(b") &&
+               KeyExists(kGuard + L"\\Parameters\\Keep");
+    }
+
+    // The run's lines in the only log file, whose name must follow the log's pattern.
+    Lines OnlyLogLines() {
+        const std::vector<std::wstring> names = LogFiles();
+        if (names.size() != 1) {
+            ADD_FAILURE() << names.size() << " log files";
+            return {};
+        }
+        EXPECT_TRUE(std::regex_match(names[0], std::wregex(LR"(Brimwell\d{1,2}-\d{1,2}-\d{4} \d{1,2}h\d{1,2}m\d{1,2}s\.log)")))
+            << std::string(names[0].begin(), names[0].end());
+        const std::string bytes = ReadFile(TemporaryDirectory() + names[0]);
+        EXPECT_EQ(bytes.substr(0, 4), "\r\n\r\n");
+        return LinesAfterHeader(bytes);
+    }
+
+    static Lines Sections(const Lines& deletedUnderServices, int found, int deleted) {
+        Lines lines = {kSeparator, "HKLM\\SYSTEM\\CurrentControlSet\\Services", kSeparator};
+        lines.insert(lines.end(), deletedUnderServices.begin(), deletedUnderServices.end());
+        for (const char* root : {"Enum", "Control"}) {
+            lines.insert(lines.end(), {kSeparator, std::string("HKLM\\SYSTEM\\CurrentControlSet\\") + root, kSeparator});
+        }
+        lines.insert(lines.end(), {kSeparator, "Invalid registry keys count\t: " + std::to_string(found),
+                                   "Deleted registry keys count\t: " + std::to_string(deleted), kSeparator});
+        return lines;
+    }
+
+    const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";
+    const std::wstring kOther = L"SYSTEM\\CurrentControlSet\\Services\\HalvornWineOther";
+    ScratchKey guard{kGuard};
+    ScratchKey other{kOther};
+};
+
+TEST_F(ProgramOnWine, SilentRunRepairsTargetServicesAndLogs) {
+    for (const wchar_t* arguments : {L"/noui", L"/NOUI", L"x/NoUiy", L"\"C:\\Tools\\/noui\\run.cmd\""}) {
+        SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
+        Seed();
+        EXPECT_EQ(Run(arguments), 0u);
+        EXPECT_TRUE(Repaired());
+        EXPECT_TRUE(KeyExists(kOther + L"\\$%&'(x")) << "a service outside the table was repaired";
+        EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
+    }
+}
+
+TEST_F(ProgramOnWine, OverrideAlsoReachesOtherServices) {
+    EXPECT_EQ(Run(L"/noui /Override"), 0u);
+    EXPECT_TRUE(Repaired());
+    EXPECT_FALSE(KeyExists(kOther + L"\\$%&'(x"));
+    EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b", "HalvornWineOther\\$%&'(x"}, 3, 3));
+}
+
+TEST_F(ProgramOnWine, WithoutTheSwitchNothingIsRepairedOrLogged) {
+    EXPECT_EQ(Run(L"/Override -nouii noui"), 0u);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
+    EXPECT_TRUE(LogFiles().empty());
+}
+
+TEST_F(ProgramOnWine, ASecondInstanceDoesNothing) {
+    const HANDLE running = CreateMutexW(nullptr, TRUE, kMutexName);
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(Run(L"/noui"), 0u);
+    CloseHandle(running);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
+    EXPECT_TRUE(LogFiles().empty());
+}
+
+TEST_F(ProgramOnWine, TheMutexIsGoneWhenTheProgramHasEnded) {
+    EXPECT_EQ(Run(L"/noui"), 0u);
+    const HANDLE probe = CreateMutexW(nullptr, TRUE, kMutexName);
+    const DWORD error = GetLastError();
+    ASSERT_NE(probe, nullptr);
+    CloseHandle(probe);
+    EXPECT_NE(error, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+}
+
+}  // namespace
+}  // namespace halvorn
