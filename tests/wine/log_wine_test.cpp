@@ -4,26 +4,19 @@
 #include <windows.h>
 
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
 #include "log/windows_log_platform.h"
+#include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string ReadFile(const std::u16string& path) {
-    std::ifstream file(Wide(path).c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool FileExists(const std::u16string& path) {
-    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testing::FileExists;
+using testing::ReadFile;
+using testing::Wide;
 
 TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
     WindowsLogPlatform platform;
@@ -44,7 +37,7 @@ TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
     EXPECT_EQ(path.substr(0, expectedStart.size()), expectedStart);
     EXPECT_EQ(path.substr(path.size() - 4), L".log");
     EXPECT_NE(path.find(L"h"), std::wstring::npos);
-    EXPECT_FALSE(FileExists(log.Path())) << "the log exists before its first line";
+    EXPECT_FALSE(FileExists(Wide(log.Path()))) << "the log exists before its first line";
 }
 
 TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
@@ -56,7 +49,7 @@ TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
         log.WriteLine(u"%s\\%s", u"Svc%s\u00e9", u"$%&'(\u4e2d");
         log.WriteLine(u"Invalid registry keys count\t: %d", 1);
     }
-    const std::string bytes = ReadFile(log.Path());
+    const std::string bytes = ReadFile(Wide(log.Path()));
     DeleteFileW(Wide(log.Path()).c_str());
 
     const std::string banner = "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n";
@@ -78,7 +71,7 @@ TEST(LogOnWine, AppendsToAFileThatExists) {
         existing << "earlier\r\n";
     }
     log.WriteLine(u"later");
-    EXPECT_EQ(ReadFile(log.Path()), "earlier\r\nlater\r\n");
+    EXPECT_EQ(ReadFile(Wide(log.Path())), "earlier\r\nlater\r\n");
     DeleteFileW(Wide(log.Path()).c_str());
 }
 
@@ -92,7 +85,7 @@ TEST(LogOnWine, AFileThatCannotBeOpenedLosesTheLineSilently) {
     EXPECT_TRUE(log.WriteLine(u"lost"));
     CloseHandle(locked);
     log.WriteLine(u"kept");
-    EXPECT_EQ(ReadFile(log.Path()), "kept\r\n");
+    EXPECT_EQ(ReadFile(Wide(log.Path())), "kept\r\n");
     DeleteFileW(Wide(log.Path()).c_str());
 }
 

@@ -3,19 +3,21 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "tests/support/log_lines.h"
 #include "tests/wine/scratch_key.h"
+#include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
 using testing::LinesAfterHeader;
+using testing::KeyExists;
+using testing::ReadFile;
 using testing::ScratchKey;
 using Lines = std::vector<std::string>;
 
@@ -46,20 +48,6 @@ std::vector<std::wstring> LogFiles() {
         FindClose(search);
     }
     return names;
-}
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
 }
 
 class ProgramOnWine : public ::testing::Test {

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,38 +14,22 @@
 #include "log/windows_log_platform.h"
 #include "tests/support/log_lines.h"
 #include "tests/wine/scratch_key.h"
+#include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
 using testing::LinesAfterHeader;
+using testing::KeyExists;
+using testing::ReadFile;
 using testing::ScratchKey;
+using testing::Wide;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator(51, '=');
 
 Lines Section(const std::string& controlSet, const std::string& root) {
     return {kSeparator, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparator};
-}
-
-std::string ReadAndDelete(const std::u16string& path) {
-    const std::wstring widePath(path.begin(), path.end());
-    std::string bytes;
-    {
-        std::ifstream file(widePath.c_str(), std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    DeleteFileW(widePath.c_str());
-    return bytes;
-}
-
-bool KeyExists(const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
 }
 
 class RepairRunOnWine : public ::testing::Test {
@@ -72,7 +54,9 @@ protected:
         RepairLog log(platform);
         RegistryCleaner cleaner(registry, log);
         cleaner.Run(commandLine);
-        return {cleaner.invalidCount, cleaner.deletedCount, ReadAndDelete(log.Path())};
+        const std::string bytes = ReadFile(Wide(log.Path()));
+        DeleteFileW(Wide(log.Path()).c_str());
+        return {cleaner.invalidCount, cleaner.deletedCount, bytes};
     }
 
     std::vector<std::unique_ptr<ScratchKey>> m_owned;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace halvorn::testing {
+
+inline std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The bytes of a file, or nothing when it cannot be read.
+inline std::string ReadFile(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Whether the key at path (relative to HKEY_LOCAL_MACHINE) exists.
+inline bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace halvorn::testing
