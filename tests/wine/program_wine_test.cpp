@@ -156,6 +156,28 @@ TEST_F(ProgramOnWine, ASecondInstanceDoesNothing) {
     EXPECT_TRUE(LogFiles().empty());
 }
 
+TEST_F(ProgramOnWine, ASecondInstanceRestoresTheFirstOnesMinimisedWindow) {
+    const HANDLE running = CreateMutexW(nullptr, TRUE, kMutexName);
+    ASSERT_NE(running, nullptr);
+    // The first instance's window, found by its exact title.
+    const HWND window = CreateWindowExW(0, L"STATIC", L"Halvorn Registry Repair Tool", WS_OVERLAPPEDWINDOW,
+                                        0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+
+    EXPECT_EQ(Run(L"/noui"), 0u);
+
+    MSG message{};
+    const bool restoreAsked =
+        PeekMessageW(&message, window, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE) && message.wParam == SC_RESTORE;
+    DestroyWindow(window);
+    CloseHandle(running);
+    EXPECT_TRUE(restoreAsked);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
+    EXPECT_TRUE(LogFiles().empty());
+}
+
 TEST_F(ProgramOnWine, TheMutexIsGoneWhenTheProgramHasEnded) {
     EXPECT_EQ(Run(L"/noui"), 0u);
     const HANDLE probe = CreateMutexW(nullptr, TRUE, kMutexName);
