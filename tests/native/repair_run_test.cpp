@@ -16,30 +16,13 @@ using testing::kExpectedHeader;
 using testing::LinesAfterHeader;
 using testing::MemoryLogPlatform;
 using testing::MemoryRegistry;
-using Lines = std::vector<std::string>;
-
-const std::string kSeparator(51, '=');
+using Lines = testing::LogLines;
+using testing::JoinLines;
+using testing::SectionLines;
+using testing::SummaryLines;
 
 std::u16string Target(std::size_t row) { return std::u16string(TargetServiceTable[row]); }
 std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
-
-// Separator, heading, separator: the three lines that open each root of a control set.
-Lines Section(const std::string& controlSet, const std::string& root) {
-    return {kSeparator, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparator};
-}
-
-Lines Summary(int found, int deleted) {
-    return {kSeparator, "Invalid registry keys count\t: " + std::to_string(found),
-            "Deleted registry keys count\t: " + std::to_string(deleted), kSeparator};
-}
-
-Lines Join(std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const Lines& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
 
 class RepairRun : public ::testing::Test {
 protected:
@@ -77,17 +60,17 @@ TEST_F(RepairRun, WritesTheWholeLogOfARealisticRepair) {
 
     EXPECT_EQ(cleaner.invalidCount, 5);
     EXPECT_EQ(cleaner.deletedCount, 4);
-    const Lines lines = Join({
-        Section("ControlSet001", "Services"),
+    const Lines lines = JoinLines({
+        SectionLines("ControlSet001", "Services"),
         {Narrow(t0) + "\\$%&'(a", "Parameters\\$%&'(b"},
-        Section("ControlSet001", "Enum"),
+        SectionLines("ControlSet001", "Enum"),
         {"0000\\$%&'(e"},
-        Section("ControlSet001", "Control"),
-        Section("ControlSet002", "Services"),
+        SectionLines("ControlSet001", "Control"),
+        SectionLines("ControlSet002", "Services"),
         {Narrow(t0Lower) + "\\$%&'(c"},
-        Section("ControlSet002", "Enum"),
-        Section("ControlSet002", "Control"),
-        Summary(5, 4),
+        SectionLines("ControlSet002", "Enum"),
+        SectionLines("ControlSet002", "Control"),
+        SummaryLines(5, 4),
     });
     std::string expected = kExpectedHeader;
     for (const std::string& line : lines) {
@@ -103,14 +86,14 @@ TEST_F(RepairRun, WritesTheWholeLogOfARealisticRepair) {
 TEST_F(RepairRun, WithoutTheSystemKeyWritesOnlyHeaderAndSummary) {
     registry.CreateKey(u"SOFTWARE");
     cleaner.Run(u"/Override");
-    EXPECT_EQ(LogLines(), Summary(0, 0));
+    EXPECT_EQ(LogLines(), SummaryLines(0, 0));
 }
 
 TEST_F(RepairRun, WithAnUnopenableSystemKeyWritesOnlyHeaderAndSummary) {
     Add(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a");
     registry.MakeUnopenable(u"SYSTEM");
     cleaner.Run(u"");
-    EXPECT_EQ(LogLines(), Summary(0, 0));
+    EXPECT_EQ(LogLines(), SummaryLines(0, 0));
     EXPECT_TRUE(Has(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a"));
 }
 
@@ -121,17 +104,17 @@ TEST_F(RepairRun, SelectsControlSetsByPrefixInAnyCaseAndKeepsTheirSpelling) {
         Add(std::u16string(name) + u"\\Services");
     }
     cleaner.Run(u"");
-    EXPECT_EQ(LogLines(), Join({
-                              Section("controlset003", "Services"),
-                              Section("controlset003", "Enum"),
-                              Section("controlset003", "Control"),
-                              Section("ControlSetBackup", "Services"),
-                              Section("ControlSetBackup", "Enum"),
-                              Section("ControlSetBackup", "Control"),
-                              Section("CurrentControlSet", "Services"),
-                              Section("CurrentControlSet", "Enum"),
-                              Section("CurrentControlSet", "Control"),
-                              Summary(0, 0),
+    EXPECT_EQ(LogLines(), JoinLines({
+                              SectionLines("controlset003", "Services"),
+                              SectionLines("controlset003", "Enum"),
+                              SectionLines("controlset003", "Control"),
+                              SectionLines("ControlSetBackup", "Services"),
+                              SectionLines("ControlSetBackup", "Enum"),
+                              SectionLines("ControlSetBackup", "Control"),
+                              SectionLines("CurrentControlSet", "Services"),
+                              SectionLines("CurrentControlSet", "Enum"),
+                              SectionLines("CurrentControlSet", "Control"),
+                              SummaryLines(0, 0),
                           }));
 }
 
@@ -186,15 +169,15 @@ TEST_F(RepairRun, AControlSetListedUnderTwoNamesIsWalkedTwice) {
     // Deleted in the first walk and not found again; the undeletable key counts once per walk.
     EXPECT_EQ(cleaner.invalidCount, 3);
     EXPECT_EQ(cleaner.deletedCount, 1);
-    EXPECT_EQ(LogLines(), Join({
-                              Section("ControlSet001", "Services"),
+    EXPECT_EQ(LogLines(), JoinLines({
+                              SectionLines("ControlSet001", "Services"),
                               {Narrow(Target(0)) + "\\$%&'(gone"},
-                              Section("ControlSet001", "Enum"),
-                              Section("ControlSet001", "Control"),
-                              Section("CurrentControlSet", "Services"),
-                              Section("CurrentControlSet", "Enum"),
-                              Section("CurrentControlSet", "Control"),
-                              Summary(3, 1),
+                              SectionLines("ControlSet001", "Enum"),
+                              SectionLines("ControlSet001", "Control"),
+                              SectionLines("CurrentControlSet", "Services"),
+                              SectionLines("CurrentControlSet", "Enum"),
+                              SectionLines("CurrentControlSet", "Control"),
+                              SummaryLines(3, 1),
                           }));
 }
 

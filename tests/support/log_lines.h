@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,29 @@ inline std::vector<std::string> LinesAfterHeader(const std::string& bytes) {
         return {};
     }
     return {lines.begin() + kHeaderLines, lines.end()};
+}
+
+using LogLines = std::vector<std::string>;
+
+inline const std::string kSeparatorLine(51, '=');
+
+// Separator, heading, separator: the three lines that open each root of a control set.
+inline LogLines SectionLines(const std::string& controlSet, const std::string& root) {
+    return {kSeparatorLine, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparatorLine};
+}
+
+// The four lines that close a run.
+inline LogLines SummaryLines(int found, int deleted) {
+    return {kSeparatorLine, "Invalid registry keys count\t: " + std::to_string(found),
+            "Deleted registry keys count\t: " + std::to_string(deleted), kSeparatorLine};
+}
+
+inline LogLines JoinLines(std::initializer_list<LogLines> parts) {
+    LogLines all;
+    for (const LogLines& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
 }
 
 }  // namespace halvorn::testing

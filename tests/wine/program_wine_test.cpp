@@ -19,9 +19,11 @@ using testing::LinesAfterHeader;
 using testing::KeyExists;
 using testing::ReadFile;
 using testing::ScratchKey;
-using Lines = std::vector<std::string>;
+using Lines = testing::LogLines;
+using testing::JoinLines;
+using testing::SectionLines;
+using testing::SummaryLines;
 
-const std::string kSeparator(51, '=');
 constexpr wchar_t kMutexName[] = L"Global\\5B1E94D2-7A3C-4F08-9C61-E2D07A4B8F35";
 
 // The build names the program by its path on the Linux side, which Wine shows as drive Z:.
@@ -106,15 +108,11 @@ protected:
         return LinesAfterHeader(bytes);
     }
 
+    // The log of a run in Wine's one control set, with its deletions under Services.
     static Lines Sections(const Lines& deletedUnderServices, int found, int deleted) {
-        Lines lines = {kSeparator, "HKLM\\SYSTEM\\CurrentControlSet\\Services", kSeparator};
-        lines.insert(lines.end(), deletedUnderServices.begin(), deletedUnderServices.end());
-        for (const char* root : {"Enum", "Control"}) {
-            lines.insert(lines.end(), {kSeparator, std::string("HKLM\\SYSTEM\\CurrentControlSet\\") + root, kSeparator});
-        }
-        lines.insert(lines.end(), {kSeparator, "Invalid registry keys count\t: " + std::to_string(found),
-                                   "Deleted registry keys count\t: " + std::to_string(deleted), kSeparator});
-        return lines;
+        return JoinLines({SectionLines("CurrentControlSet", "Services"), deletedUnderServices,
+                          SectionLines("CurrentControlSet", "Enum"), SectionLines("CurrentControlSet", "Control"),
+                          SummaryLines(found, deleted)});
     }
 
     const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";

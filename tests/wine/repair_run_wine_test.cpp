@@ -24,13 +24,10 @@ using testing::KeyExists;
 using testing::ReadFile;
 using testing::ScratchKey;
 using testing::Wide;
-using Lines = std::vector<std::string>;
-
-const std::string kSeparator(51, '=');
-
-Lines Section(const std::string& controlSet, const std::string& root) {
-    return {kSeparator, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparator};
-}
+using Lines = testing::LogLines;
+using testing::JoinLines;
+using testing::SectionLines;
+using testing::SummaryLines;
 
 class RepairRunOnWine : public ::testing::Test {
 protected:
@@ -84,21 +81,19 @@ TEST_F(RepairRunOnWine, RepairsTargetServicesInEveryControlSetAndNothingElse) {
 
     EXPECT_EQ(outcome.invalidCount, 5);
     EXPECT_EQ(outcome.deletedCount, 5);
-    Lines expected;
-    const auto append = [&expected](const Lines& lines) {
-        expected.insert(expected.end(), lines.begin(), lines.end());
-    };
-    append(Section("ControlSetTest099", "Services"));
-    append({"Hvn Boot Scanner\\$%&'(d"});
-    append(Section("ControlSetTest099", "Enum"));
-    append(Section("ControlSetTest099", "Control"));
-    append(Section("CurrentControlSet", "Services"));
-    append({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"});
-    append(Section("CurrentControlSet", "Enum"));
-    append({"0000\\$%&'(e"});
-    append(Section("CurrentControlSet", "Control"));
-    append({"HVNFLT\\$%&'(c"});
-    append({kSeparator, "Invalid registry keys count\t: 5", "Deleted registry keys count\t: 5", kSeparator});
+    const Lines expected = JoinLines({
+        SectionLines("ControlSetTest099", "Services"),
+        {"Hvn Boot Scanner\\$%&'(d"},
+        SectionLines("ControlSetTest099", "Enum"),
+        SectionLines("ControlSetTest099", "Control"),
+        SectionLines("CurrentControlSet", "Services"),
+        {"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"},
+        SectionLines("CurrentControlSet", "Enum"),
+        {"0000\\$%&'(e"},
+        SectionLines("CurrentControlSet", "Control"),
+        {"HVNFLT\\$%&'(c"},
+        SummaryLines(5, 5),
+    });
     EXPECT_EQ(LinesAfterHeader(outcome.log), expected);
 
     EXPECT_EQ(guard.ListTree(L""), (std::vector<std::u16string>{u"Parameters", u"Parameters\\Keep", u"x$%&'("}));
