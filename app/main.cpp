@@ -5,11 +5,9 @@
 #include <string>
 
 #include "app/current_user.h"
-#include "app/process_log.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
+#include "app/system_repair.h"
 #include "res/resource.h"
 
 namespace {
@@ -21,12 +19,6 @@ std::wstring LoadResourceString(HINSTANCE instance, UINT id) {
     // A zero buffer size asks for a read-only pointer into the resource itself.
     const int length = LoadStringW(instance, id, reinterpret_cast<wchar_t*>(&text), 0);
     return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
-
-void RunSilently(const std::u16string& arguments) {
-    WindowsRegistry registry;
-    RegistryCleaner cleaner(registry, ProcessLog());
-    cleaner.Run(arguments);
 }
 
 void Start(HINSTANCE instance, const std::u16string& arguments) {
@@ -47,7 +39,7 @@ void Start(HINSTANCE instance, const std::u16string& arguments) {
         ActivateRunningInstance(LoadResourceString(instance, IDS_APP_TITLE).c_str());
         break;
     case StartupAction::SilentRun:
-        RunSilently(arguments);
+        RunSystemRepair(arguments);
         break;
     case StartupAction::WizardRun:
         break;

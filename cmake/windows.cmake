@@ -23,7 +23,8 @@ set(HALVORN_GENERATED_RES ${CMAKE_BINARY_DIR}/res)
 configure_file(res/app.manifest.in ${HALVORN_GENERATED_RES}/app.manifest @ONLY)
 
 add_executable(halvorn_repair WIN32
-  app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp res/app.rc)
+  app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
+  res/app.rc)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
 target_link_libraries(halvorn_repair PRIVATE halvorn_windows comctl32 user32 advapi32)
