@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/centring.h"
+#include "ui/completion_text.h"
+#include "ui/font_height.h"
+#include "ui/radio_group.h"
+
+namespace halvorn {
+namespace {
+
+TEST(CompletionText, NothingFoundIsOneSentenceWhateverTheDeletedCount) {
+    for (const auto& [found, deleted] : {std::pair{0, 0}, {0, 5}, {-1, 0}}) {
+        EXPECT_EQ(CompletionText(found, deleted, false), u"No invalid registry keys found in the registry!");
+        EXPECT_EQ(CompletionText(found, deleted, true), u"No invalid registry keys found in the registry!");
+    }
+}
+
+TEST(CompletionText, ARepairShowsBothCountsAndAdvisesARestart) {
+    EXPECT_EQ(CompletionText(3, 3, false),
+              u"Completed Successfully!!!\n\n"
+              u"Invalid Registry Keys found\t: 3\nInvalid Registry Keys Deleted\t: 3\n\n"
+              u"It is recommended that you restart your computer at this time.");
+}
+
+TEST(CompletionText, ARepairThatCouldNotDeleteEverythingSaysSo) {
+    EXPECT_EQ(CompletionText(5, 3, false),
+              u"Completed with Errors: some invalid keys could not be deleted!!!\n\n"
+              u"Invalid Registry Keys found\t: 5\nInvalid Registry Keys Deleted\t: 3\n\n"
+              u"It is recommended that you restart your computer at this time.");
+}
+
+TEST(CompletionText, AReportOnlyRunSaysNothingWasDeleted) {
+    EXPECT_EQ(CompletionText(4, 0, true),
+              u"Scan Completed: nothing was deleted!!!\n\n"
+              u"Invalid Registry Keys found\t: 4\nInvalid Registry Keys Deleted\t: 0");
+}
+
+TEST(CentredPosition, CentresOnTheReferenceAndStaysInsideTheWorkArea) {
+    const ScreenRect work{0, 0, 1280, 994};
+    struct Case {
+        ScreenRect reference;
+        int width, height;
+        int x, y;
+    };
+    for (const Case& c : std::vector<Case>{
+             {work, 634, 451, 323, 272},                      // the work area itself
+             {work, 635, 452, 323, 271},                      // odd sizes: halves are cut
+             {{100, 100, 300, 200}, 634, 451, 0, 0},          // an owner near the corner pulls it off-screen
+             {{1100, 800, 1300, 1000}, 634, 451, 646, 543},   // and near the opposite corner
+             {{0, 0, 1280, 994}, 2000, 1200, 0, 0},           // larger than the area: near edges inside
+         }) {
+        const ScreenPoint at = CentredPosition(c.reference, work, c.width, c.height);
+        EXPECT_EQ(at.x, c.x);
+        EXPECT_EQ(at.y, c.y);
+    }
+    // A work area that does not start at the origin, as with a taskbar on the left or at the top.
+    const ScreenPoint shifted = CentredPosition({-500, -500, -100, -100}, {60, 30, 1280, 1024}, 300, 200);
+    EXPECT_EQ(shifted.x, 60);
+    EXPECT_EQ(shifted.y, 30);
+}
+
+TEST(FontPixelHeight, ScalesWithTheDisplayAndRoundsLikeMulDiv) {
+    struct Case {
+        int tenths, dpi, pixels;
+    };
+    for (const Case& c : std::vector<Case>{
+             {140, 96, 19}, {100, 96, 13}, {140, 120, 23}, {100, 120, 17}, {140, 144, 28}, {100, 192, 27},
+             {5, 72, 1},  // exactly half a pixel rounds up
+         }) {
+        EXPECT_EQ(FontPixelHeight(c.tenths, c.dpi), c.pixels) << c.tenths << " at " << c.dpi;
+    }
+}
+
+TEST(RadioGroup, TheGroupEndsAtTheNextGroupAndSkipsOtherControls) {
+    // The licence page: accept (starts the group), decline, then the rich edit.
+    EXPECT_EQ(RadioButtonPositions(std::vector<DialogWindowTraits>{{true, true}, {false, true}, {false, false}}),
+              (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(RadioButtonPositions(std::vector<DialogWindowTraits>{{true, true}, {false, false}, {false, true},
+                                                                  {true, true}, {false, true}}),
+              (std::vector<std::size_t>{0, 2}));
+    EXPECT_TRUE(RadioButtonPositions({}).empty());
+}
+
+TEST(RadioGroup, TheLastCheckedButtonWinsAndNoneGivesMinusOne) {
+    EXPECT_EQ(CheckedRadioNumber({false, false}), -1);
+    EXPECT_EQ(CheckedRadioNumber({true, false}), 0);
+    EXPECT_EQ(CheckedRadioNumber({false, true}), 1);
+    EXPECT_EQ(CheckedRadioNumber({true, true}), 1);
+    EXPECT_EQ(CheckedRadioNumber({}), -1);
+}
+
+}  // namespace
+}  // namespace halvorn

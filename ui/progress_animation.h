@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace halvorn {
+
+// A colour as red, green and blue levels.
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+// One block of the train: its left and right edge in client pixels and its shade level, 0
+// (palest) to 140 (darkest).
+struct ProgressBlock {
+    int left = 0;
+    int right = 0;
+    int shade = 0;
+    bool operator==(const ProgressBlock&) const = default;
+};
+
+// The activity indicator's motion: a train of shaded blocks slides right across the field,
+// pauses while its shading turns round, slides back left, pauses again, and so on. One Step per
+// timer tick; the frame to draw follows from the state.
+class ProgressAnimation {
+public:
+    enum Phase : std::int32_t { MOVING_RIGHT = 1, PAUSED_RIGHT = 2, MOVING_LEFT = 3, PAUSED_LEFT = 4 };
+
+    static constexpr Rgb kFieldColour{255, 255, 155};
+    static Rgb BlockColour(int shade);
+
+    // Advances one frame in a client area whose right edge is at clientRight.
+    void Step(int clientRight);
+
+    // The blocks of the frame for the current phase.
+    std::vector<ProgressBlock> Frame() const { return FrameFor(m_phase); }
+    // The blocks that a repaint shows: the rightward shading at the current position, whatever
+    // the phase, as the next timer frame draws over it anyway.
+    std::vector<ProgressBlock> PaintFrame() const { return FrameFor(MOVING_RIGHT); }
+
+    Phase CurrentPhase() const { return m_phase; }
+    int Position() const { return m_position; }
+    int PauseCount() const { return m_pauseCount; }
+    int Interval() const { return m_interval; }
+
+private:
+    std::vector<ProgressBlock> FrameFor(Phase phase) const;
+
+    std::int32_t m_position = 0;    // left edge of the first block; slightly negative at the left end
+    std::int32_t m_pauseCount = 0;  // frames counted in the current pause
+    std::int32_t m_trainWidth = 100;
+    std::int32_t m_blockCount = 10;
+    Phase m_phase = MOVING_RIGHT;
+    std::int32_t m_interval = 5;  // timer interval in milliseconds
+};
+
+}  // namespace halvorn
