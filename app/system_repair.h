@@ -1,15 +1,10 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-namespace halvorn {
+#include "engine/repair_counts.h"
 
-// What one repair run found and deleted.
-struct RepairCounts {
-    std::int32_t invalidCount = 0;
-    std::int32_t deletedCount = 0;
-};
+namespace halvorn {
 
 // One repair run against the system registry, logged to the process's log. The silent run and
 // the wizard's worker thread both come through here, so they give the engine the same text.

@@ -7,6 +7,12 @@ halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/windows_registry.cpp log/windows_log_platform.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
+# The wizard's windows.
+halvorn_library(halvorn_ui
+  ui/subclassed_window.cpp ui/resource_text.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
+  ui/progress_static.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
+target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 user32)
+
 # The program: a Unicode GUI executable (entry point wWinMain) with its resources.
 enable_language(RC)
 
@@ -24,17 +30,19 @@ configure_file(res/app.manifest.in ${HALVORN_GENERATED_RES}/app.manifest @ONLY)
 
 add_executable(halvorn_repair WIN32
   app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
-  res/app.rc)
+  app/wizard_run.cpp res/app.rc)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
-target_link_libraries(halvorn_repair PRIVATE halvorn_windows comctl32 user32 advapi32)
+target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
 # windres finds the included headers, the icon and the generated manifest through its include path.
 target_include_directories(halvorn_repair PRIVATE
   $<$<COMPILE_LANGUAGE:RC>:${PROJECT_SOURCE_DIR}/res>
   $<$<COMPILE_LANGUAGE:RC>:${HALVORN_GENERATED_RES}>)
 # windres reports no dependencies of its own, so name the files that the script pulls in.
+set(HALVORN_RESOURCE_INPUTS resource.h version.h wizard.rc app.ico header.bmp page.bmp license.rtf)
+list(TRANSFORM HALVORN_RESOURCE_INPUTS PREPEND ${PROJECT_SOURCE_DIR}/res/)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
-  "${PROJECT_SOURCE_DIR}/res/resource.h;${PROJECT_SOURCE_DIR}/res/version.h;${PROJECT_SOURCE_DIR}/res/app.ico;${HALVORN_GENERATED_RES}/app.manifest")
+  "${HALVORN_RESOURCE_INPUTS};${HALVORN_GENERATED_RES}/app.manifest")
 
 # The executable's form, read from the file without running it: headers, imports and resources.
 add_test(NAME halvorn_repair_form
@@ -51,9 +59,10 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   halvorn_library(halvorn_test_support ${HALVORN_TEST_SUPPORT_SOURCES})
   file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
   add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS})
-  target_link_libraries(halvorn_wine_tests PRIVATE halvorn_windows halvorn_test_support gtest gtest_main)
-  # Some tests start the real program as a process of its own.
-  target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>")
+  target_link_libraries(halvorn_wine_tests PRIVATE halvorn_windows halvorn_test_support gtest gtest_main gdi32 user32)
+  # Some tests start the real program as a process of its own, and save screenshots of its wizard.
+  target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>"
+    HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
   add_dependencies(halvorn_wine_tests halvorn_repair)
   # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
   gtest_discover_tests(halvorn_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)

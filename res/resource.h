@@ -10,3 +10,27 @@
 
 // The program's icon: the wizard's title bar and the executable in Explorer.
 #define IDI_APP 107
+
+// The licence agreement, an RTF document of resource type "RTF".
+#define IDR_LICENSE 101
+
+// The wizard's pages.
+#define IDD_LICENSE 130
+#define IDD_CLEAN 131
+#define IDD_THANKYOU 132
+#define IDD_FINISH 133
+
+// Background pictures: the licence page's header strip and the other pages' full-page picture.
+#define IDB_HEADER 134
+#define IDB_PAGE 135
+
+// Controls of the pages.
+#define IDC_LICENSE_TEXT 1004
+#define IDC_ACCEPT 1005
+#define IDC_PAGE_TEXT 1006      // the main text of every page
+#define IDC_DECLINE 1007
+#define IDC_LICENSE_NOTE 1008
+#define IDC_PROGRESS 1009
+
+// The progress indicator's animation timer.
+#define IDT_PROGRESS 2010

@@ -9,13 +9,18 @@
 #include <vector>
 
 #include "tests/support/log_lines.h"
+#include "tests/wine/program_process.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
+using testing::DeleteLogFiles;
 using testing::LinesAfterHeader;
+using testing::LogFiles;
+using testing::ProgramProcess;
+using testing::TemporaryDirectory;
 using testing::KeyExists;
 using testing::ReadFile;
 using testing::ScratchKey;
@@ -26,41 +31,13 @@ using testing::SummaryLines;
 
 constexpr wchar_t kMutexName[] = L"Global\\5B1E94D2-7A3C-4F08-9C61-E2D07A4B8F35";
 
-// The build names the program by its path on the Linux side, which Wine shows as drive Z:.
-std::wstring ProgramPath() {
-    std::wstring path = L"Z:" HALVORN_PROGRAM_PATH;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::wstring TemporaryDirectory() {
-    wchar_t directory[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
-    return std::wstring(directory, length);
-}
-
-std::vector<std::wstring> LogFiles() {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((TemporaryDirectory() + L"Brimwell*.log").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.emplace_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    return names;
-}
-
 class ProgramOnWine : public ::testing::Test {
 protected:
     void SetUp() override { Seed(); }
 
     // Invalid keys in a target service and in another one, and no log file yet.
     void Seed() {
-        for (const std::wstring& name : LogFiles()) {
-            DeleteFileW((TemporaryDirectory() + name).c_str());
-        }
+        DeleteLogFiles();
         ASSERT_TRUE(guard.Create(L"$%&'(a"));
         ASSERT_TRUE(guard.Create(L"Parameters\\$%&'(b\\sub"));
         ASSERT_TRUE(guard.Create(L"Parameters\\Keep"));
@@ -69,24 +46,11 @@ protected:
 
     // Starts the program with arguments and returns its exit code once it has ended.
     DWORD Run(const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            ADD_FAILURE() << "the program did not start: " << GetLastError();
-            return ~0u;
-        }
-        CloseHandle(process.hThread);
-        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-            TerminateProcess(process.hProcess, 99);
-            ADD_FAILURE() << "the program did not end within a minute";
-        }
-        DWORD exitCode = ~0u;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hProcess);
-        return exitCode;
+        ProgramProcess program(arguments);
+        EXPECT_TRUE(program.Started()) << "the program did not start: " << GetLastError();
+        const std::optional<DWORD> exitCode = program.WaitForExit(60000);
+        EXPECT_TRUE(exitCode) << "the program did not end within a minute";
+        return exitCode.value_or(~0u);
     }
 
     bool Repaired() const {
@@ -137,12 +101,6 @@ TEST_F(ProgramOnWine, OverrideAlsoReachesOtherServices) {
     EXPECT_TRUE(Repaired());
     EXPECT_FALSE(KeyExists(kOther + L"\\$%&'(x"));
     EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b", "HalvornWineOther\\$%&'(x"}, 3, 3));
-}
-
-TEST_F(ProgramOnWine, WithoutTheSwitchNothingIsRepairedOrLogged) {
-    EXPECT_EQ(Run(L"/Override -nouii noui"), 0u);
-    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
-    EXPECT_TRUE(LogFiles().empty());
 }
 
 TEST_F(ProgramOnWine, ASecondInstanceDoesNothing) {

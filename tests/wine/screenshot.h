@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace halvorn::testing {
+
+// Pixels read back from the screen, top row first, as 0x00RRGGBB.
+struct ScreenPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// What the screen shows inside the window's rectangle (frame included).
+ScreenPixels CaptureWindow(HWND window);
+
+// Writes the pixels as a PNG file; false when the file cannot be written.
+bool WritePng(const ScreenPixels& image, const std::wstring& path);
+
+}  // namespace halvorn::testing

@@ -1,0 +1,57 @@
+#include "tests/wine/sheet_driver.h"
+
+namespace halvorn::testing {
+
+HWND SheetDriver::WaitForSheet(DWORD timeoutMs) {
+    HWND sheet = nullptr;
+    WaitUntil(
+        [&sheet] {
+            sheet = FindWindowW(nullptr, kProgramTitle);
+            return sheet != nullptr && IsWindowVisible(sheet);
+        },
+        timeoutMs);
+    return sheet != nullptr && IsWindowVisible(sheet) ? sheet : nullptr;
+}
+
+HWND SheetDriver::ActivePage() const {
+    return reinterpret_cast<HWND>(SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+int SheetDriver::ActivePageIndex() const {
+    const HWND page = ActivePage();
+    return page == nullptr ? -1
+                           : static_cast<int>(SendMessageW(m_sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0));
+}
+
+bool SheetDriver::WaitForPage(int index, DWORD timeoutMs) const {
+    return WaitUntil([&] { return ActivePageIndex() == index; }, timeoutMs);
+}
+
+bool SheetDriver::ButtonEnabled(int buttonId) const {
+    const HWND button = GetDlgItem(m_sheet, buttonId);
+    return button != nullptr && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+void SheetDriver::Press(int button) const {
+    PostMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+    Wake();
+}
+
+void SheetDriver::Click(int controlId) const {
+    SendMessageW(Control(controlId), BM_CLICK, 0, 0);
+    Wake();
+}
+
+bool SheetDriver::Checked(int controlId) const {
+    return SendMessageW(Control(controlId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring SheetDriver::Text(HWND window) {
+    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const auto copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+}  // namespace halvorn::testing

@@ -1,0 +1,81 @@
+#include "ui/clean_page.h"
+
+#include <process.h>
+
+#include "ui/wizard_messages.h"
+
+namespace halvorn {
+
+bool StartDetachedThread(unsigned(__stdcall* entry)(void*), void* argument) {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, entry, argument, 0, nullptr);
+    if (thread == 0) {
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+bool CCleanPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+    case WM_INITDIALOG:
+        CPropPage::HandleMessage(message, wParam, lParam, result);
+        // The indicator moves from the page's creation to the end of the wizard.
+        if (m_progress.Attach(GetDlgItem(Window(), IDC_PROGRESS))) {
+            SetTimer(m_progress.Window(), IDT_PROGRESS, m_progress.Interval(), nullptr);
+        }
+        result = 0;
+        return true;
+    case WM_REPAIR_DONE:
+        HandleRepairDone(wParam, lParam);
+        result = 0;
+        return true;
+    default:
+        return CPropPage::HandleMessage(message, wParam, lParam, result);
+    }
+}
+
+int CCleanPage::HandleSetActive() {
+    PostWizardButtons(0);
+    SendMessageW(Sheet(), PSM_CANCELTOCLOSE, 0, 0);
+    SendMessageW(Sheet(), WM_ENABLE_CLOSE, 0, 0);
+    m_running = true;
+    if (!m_service.startThread(CleanThreadProc, this)) {
+        // Without a worker the run happens here, with the indicator standing still, and the
+        // wizard goes on as when a worker reports.
+        RunRepairAndReport();
+    }
+    return 0;
+}
+
+BOOL CCleanPage::HandleQueryCancel() {
+    // The Escape key still cancels a sheet whose Cancel button is disabled; the worker needs the
+    // page until it has reported.
+    return m_running ? TRUE : FALSE;
+}
+
+unsigned __stdcall CCleanPage::CleanThreadProc(void* page) {
+    static_cast<CCleanPage*>(page)->RunRepairAndReport();
+    return 0;
+}
+
+void CCleanPage::RunRepairAndReport() {
+    RepairCounts counts;
+    try {
+        counts = m_service.run(std::u16string(m_commandLine));
+    } catch (...) {
+        // No exception may leave the thread; the wizard still has to be unlocked.
+    }
+    PostMessageW(Window(), WM_REPAIR_DONE, static_cast<WPARAM>(counts.invalidCount),
+                 static_cast<LPARAM>(counts.deletedCount));
+}
+
+void CCleanPage::HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount) {
+    m_running = false;
+    PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    SendMessageW(Sheet(), WM_ENABLE_CLOSE, 1, 0);
+    // The sheet has the counts before the completion page, which shows them, becomes active.
+    SendMessageW(Sheet(), WM_REPAIR_DONE, invalidCount, deletedCount);
+    SendMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+}
+
+}  // namespace halvorn

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "res/resource.h"
+#include "ui/progress_static.h"
+#include "ui/prop_page.h"
+#include "ui/repair_service.h"
+
+namespace halvorn {
+
+// The cleaning page: locks the wizard, runs the repair on a worker thread while the indicator
+// moves, then unlocks the wizard, hands the counts to the sheet and goes on to the completion
+// page. A run cannot be stopped once started.
+class CCleanPage final : public CBasePropPage<IDD_CLEAN> {
+public:
+    explicit CCleanPage(RepairService service) : m_service(service) {}
+
+    // The program's argument string, for the repair run; set while the sheet builds its pages.
+    void SetCommandLine(const std::u16string& commandLine) { m_commandLine = commandLine; }
+
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    int HandleSetActive() override;
+    BOOL HandleQueryCancel() override;
+
+private:
+    static unsigned __stdcall CleanThreadProc(void* page);
+    // Runs the repair and posts its counts to the page, from whichever thread runs it.
+    void RunRepairAndReport();
+    void HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount);
+
+    CProgressStatic m_progress;
+    std::u16string m_commandLine;
+    RepairService m_service;
+    bool m_running = false;
+};
+
+}  // namespace halvorn

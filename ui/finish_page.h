@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+#include "res/resource.h"
+#include "ui/prop_page.h"
+
+namespace halvorn {
+
+// The completion page: the counts of the repair run, or that nothing was found. Finish ends the
+// wizard; there is no way back to a run that has happened.
+class CFinishPage final : public CBasePropPage<IDD_FINISH> {
+public:
+    // The sheet stores the run's counts here before the page becomes active.
+    void SetCounts(std::int32_t invalidCount, std::int32_t deletedCount) {
+        m_invalidCount = invalidCount;
+        m_deletedCount = deletedCount;
+    }
+    void SetReportOnly(bool reportOnly) { m_reportOnly = reportOnly; }
+
+protected:
+    int HandleSetActive() override;
+
+private:
+    std::int32_t m_invalidCount = 0;
+    std::int32_t m_deletedCount = 0;
+    bool m_reportOnly = false;  // the run only reported what it found
+};
+
+}  // namespace halvorn

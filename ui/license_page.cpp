@@ -1,0 +1,124 @@
+#include "ui/license_page.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ui/radio_group.h"
+#include "ui/resource_text.h"
+
+namespace halvorn {
+
+namespace {
+
+// Where the stream of the licence document stands.
+struct ReadCursor {
+    const BYTE* next;
+    DWORD left;
+};
+
+// Hands the rich edit the document in pieces of at most the size it asks for; a piece of 0 bytes
+// ends the stream.
+DWORD CALLBACK LicenseStreamCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capacity, LONG* written) {
+    auto& cursor = *reinterpret_cast<ReadCursor*>(cookie);
+    const DWORD count = capacity > 0 ? std::min(cursor.left, static_cast<DWORD>(capacity)) : 0;
+    std::copy_n(cursor.next, count, buffer);
+    cursor.next += count;
+    cursor.left -= count;
+    *written = static_cast<LONG>(count);
+    return 0;
+}
+
+}  // namespace
+
+bool CLicenseEdit::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+    if (message != EM_SETSEL) {
+        return false;
+    }
+    result = 0;
+    return true;
+}
+
+bool CLicensePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    if (message == WM_INITDIALOG) {
+        CPropPage::HandleMessage(message, wParam, lParam, result);
+        Initialise();
+        result = 0;
+        return true;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDC_ACCEPT || LOWORD(wParam) == IDC_DECLINE)) {
+        ReadChoice();
+        PostButtonsForChoice();
+        result = 0;
+        return true;
+    }
+    return CPropPage::HandleMessage(message, wParam, lParam, result);
+}
+
+int CLicensePage::HandleSetActive() {
+    PostButtonsForChoice();
+    return 0;
+}
+
+int CLicensePage::HandleWizardNext() {
+    // Next can also be pressed by a message while the button is disabled: refuse it here too.
+    return m_acceptChoice == 0 ? 0 : -1;
+}
+
+void CLicensePage::Initialise() {
+    SendDlgItemMessageW(Window(), IDC_PAGE_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(TitleFont()), TRUE);
+    m_licenseEdit.Attach(GetDlgItem(Window(), IDC_LICENSE_TEXT));
+    WriteChoice();
+    LoadAgreementText();
+}
+
+std::vector<HWND> CLicensePage::RadioButtons() const {
+    std::vector<HWND> windows;
+    std::vector<DialogWindowTraits> traits;
+    for (HWND window = GetDlgItem(Window(), IDC_ACCEPT); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+        windows.push_back(window);
+        traits.push_back({(GetWindowLongW(window, GWL_STYLE) & WS_GROUP) != 0,
+                          (SendMessageW(window, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0});
+    }
+    std::vector<HWND> buttons;
+    for (const std::size_t position : RadioButtonPositions(traits)) {
+        buttons.push_back(windows[position]);
+    }
+    return buttons;
+}
+
+void CLicensePage::WriteChoice() {
+    const std::vector<HWND> buttons = RadioButtons();
+    for (std::size_t number = 0; number < buttons.size(); ++number) {
+        const bool checked = static_cast<std::int32_t>(number) == m_acceptChoice;
+        SendMessageW(buttons[number], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+void CLicensePage::ReadChoice() {
+    std::vector<bool> checked;
+    for (const HWND button : RadioButtons()) {
+        checked.push_back(SendMessageW(button, BM_GETCHECK, 0, 0) != BST_UNCHECKED);
+    }
+    m_acceptChoice = CheckedRadioNumber(checked);
+}
+
+void CLicensePage::PostButtonsForChoice() const { PostWizardButtons(m_acceptChoice == 0 ? PSWIZB_NEXT : 0); }
+
+void CLicensePage::LoadAgreementText() const {
+    const HRSRC found = FindResourceW(ProgramModule(), MAKEINTRESOURCEW(IDR_LICENSE), L"RTF");
+    const HGLOBAL loaded = found != nullptr ? LoadResource(ProgramModule(), found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    const DWORD size = found != nullptr ? SizeofResource(ProgramModule(), found) : 0;
+    if (data == nullptr || size == 0) {
+        return;  // the page works on without the text
+    }
+    ReadCursor cursor{static_cast<const BYTE*>(data), size};
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&cursor);
+    stream.pfnCallback = LicenseStreamCallback;
+    SendDlgItemMessageW(Window(), IDC_LICENSE_TEXT, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+}
+
+}  // namespace halvorn

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "res/resource.h"
+#include "ui/prop_page.h"
+#include "ui/subclassed_window.h"
+
+namespace halvorn {
+
+// The licence text's rich edit: never lets a selection be set by message, so moving the focus
+// into it does not select the whole agreement. What the user selects inside it is untouched.
+class CLicenseEdit final : public CSubclassedWindow {
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+};
+
+// The rich edit library, loaded with the page because the dialog names the window class
+// "RichEdit20A" that it registers: FreeLibrary.
+class RichEditLibrary {
+public:
+    RichEditLibrary() : m_module(LoadLibraryW(L"RICHED20.DLL")) {}
+    RichEditLibrary(const RichEditLibrary&) = delete;
+    RichEditLibrary& operator=(const RichEditLibrary&) = delete;
+    ~RichEditLibrary() {
+        if (m_module != nullptr) {
+            FreeLibrary(m_module);
+        }
+    }
+
+private:
+    HMODULE m_module;
+};
+
+// The first page: the licence agreement, which the user must accept before going on.
+class CLicensePage final : public CBasePropPage<IDD_LICENSE> {
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    int HandleSetActive() override;
+    int HandleWizardNext() override;
+
+private:
+    void Initialise();
+    // The radio group that starts at IDC_ACCEPT, in dialog order.
+    std::vector<HWND> RadioButtons() const;
+    void WriteChoice();
+    void ReadChoice();
+    // Next follows the choice; Back never shows on the first page.
+    void PostButtonsForChoice() const;
+    void LoadAgreementText() const;
+
+    std::int32_t m_acceptChoice = 1;  // 0 accept, 1 do not accept, -1 none checked
+    CLicenseEdit m_licenseEdit;
+    RichEditLibrary m_richEditLibrary;
+};
+
+}  // namespace halvorn
