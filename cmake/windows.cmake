@@ -28,21 +28,22 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS res/version.h)
 set(HALVORN_GENERATED_RES ${CMAKE_BINARY_DIR}/res)
 configure_file(res/app.manifest.in ${HALVORN_GENERATED_RES}/app.manifest @ONLY)
 
-add_executable(halvorn_repair WIN32
-  app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
-  app/wizard_run.cpp res/app.rc)
-set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
-target_link_options(halvorn_repair PRIVATE -municode)
-target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
+# The resources, shared by the program and the test program that runs its wizard in-process.
+add_library(halvorn_resources OBJECT res/app.rc)
 # windres finds the included headers, the icon and the generated manifest through its include path.
-target_include_directories(halvorn_repair PRIVATE
-  $<$<COMPILE_LANGUAGE:RC>:${PROJECT_SOURCE_DIR}/res>
-  $<$<COMPILE_LANGUAGE:RC>:${HALVORN_GENERATED_RES}>)
+target_include_directories(halvorn_resources PRIVATE ${PROJECT_SOURCE_DIR}/res ${HALVORN_GENERATED_RES})
 # windres reports no dependencies of its own, so name the files that the script pulls in.
 set(HALVORN_RESOURCE_INPUTS resource.h version.h wizard.rc app.ico header.bmp page.bmp license.rtf)
 list(TRANSFORM HALVORN_RESOURCE_INPUTS PREPEND ${PROJECT_SOURCE_DIR}/res/)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
   "${HALVORN_RESOURCE_INPUTS};${HALVORN_GENERATED_RES}/app.manifest")
+
+add_executable(halvorn_repair WIN32
+  app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
+  app/wizard_run.cpp $<TARGET_OBJECTS:halvorn_resources>)
+set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
+target_link_options(halvorn_repair PRIVATE -municode)
+target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
 
 # The executable's form, read from the file without running it: headers, imports and resources.
 add_test(NAME halvorn_repair_form
@@ -57,15 +58,27 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   include(GoogleTest)
 
   halvorn_library(halvorn_test_support ${HALVORN_TEST_SUPPORT_SOURCES})
-  file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
-  add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS})
-  target_link_libraries(halvorn_wine_tests PRIVATE halvorn_windows halvorn_test_support gtest gtest_main gdi32 user32)
+  # Driving a wizard with messages and reading its pixels back.
+  halvorn_library(halvorn_wizard_driver tests/wine/sheet_driver.cpp tests/wine/screenshot.cpp)
+  target_link_libraries(halvorn_wizard_driver PUBLIC gdi32 user32)
+
+  file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*_test.cpp)
+  add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS} tests/wine/program_process.cpp)
+  target_link_libraries(halvorn_wine_tests PRIVATE
+    halvorn_windows halvorn_test_support halvorn_wizard_driver gtest gtest_main)
   # Some tests start the real program as a process of its own, and save screenshots of its wizard.
   target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>"
     HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
   add_dependencies(halvorn_wine_tests halvorn_repair)
   # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
   gtest_discover_tests(halvorn_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+
+  # The wizard in this process, with a repair of the test's own: what another process cannot see.
+  file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)
+  add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
+  target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver gtest gtest_main)
+  target_compile_definitions(halvorn_wizard_wine_tests PRIVATE HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
+  gtest_discover_tests(halvorn_wizard_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)

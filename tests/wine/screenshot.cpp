@@ -63,34 +63,45 @@ std::string StoredZlib(const std::string& data) {
     return out;
 }
 
+// The pixels of a rectangle of what GetDC gives for window: the screen for no window.
+ScreenPixels Capture(HWND window, int x, int y, int width, int height) {
+    ScreenPixels image{width, height, {}};
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const WindowDc source(window);
+    const MemoryDc memory(source.get());
+    const GdiObject<HBITMAP> bitmap(CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!memory || !bitmap) {
+        return {};
+    }
+    const SelectedObject selected(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, source.get(), x, y, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    image.pixels.assign(pixels, pixels + static_cast<std::size_t>(width) * height);
+    for (std::uint32_t& pixel : image.pixels) {
+        pixel &= 0x00FFFFFF;
+    }
+    return image;
+}
+
 }  // namespace
 
 ScreenPixels CaptureWindow(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    ScreenPixels image{rect.right - rect.left, rect.bottom - rect.top, {}};
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const WindowDc screen(nullptr);
-    const MemoryDc memory(screen.get());
-    const GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!memory || !bitmap) {
-        return {};
-    }
-    const SelectedObject selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    image.pixels.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height);
-    for (std::uint32_t& pixel : image.pixels) {
-        pixel &= 0x00FFFFFF;
-    }
-    return image;
+    return Capture(nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+ScreenPixels CaptureClient(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return Capture(window, 0, 0, rect.right, rect.bottom);
 }
 
 bool WritePng(const ScreenPixels& image, const std::wstring& path) {

@@ -17,8 +17,12 @@ struct ScreenPixels {
     std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-// What the screen shows inside the window's rectangle (frame included).
+// What the screen shows inside the window's rectangle (frame included), whichever process owns it.
 ScreenPixels CaptureWindow(HWND window);
+
+// What a window of this process has drawn in its client area, read from its own surface, so
+// without waiting for the screen to show it.
+ScreenPixels CaptureClient(HWND window);
 
 // Writes the pixels as a PNG file; false when the file cannot be written.
 bool WritePng(const ScreenPixels& image, const std::wstring& path);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/wine/program_process.h"
+#include "tests/wine/wait_until.h"
 
 namespace halvorn::testing {
 

@@ -4,13 +4,17 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
+#include "tests/support/log_lines.h"
 #include "tests/wine/program_process.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/screenshot.h"
 #include "tests/wine/sheet_driver.h"
+#include "tests/wine/wait_until.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
@@ -20,7 +24,10 @@ using testing::CaptureWindow;
 using testing::DeleteLogFiles;
 using testing::KeyExists;
 using testing::kProgramTitle;
+using testing::LinesAfterHeader;
 using testing::LogFiles;
+using testing::ReadFile;
+using testing::TemporaryDirectory;
 using testing::ProgramProcess;
 using testing::ScratchKey;
 using testing::SheetDriver;
@@ -128,6 +135,133 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     EXPECT_EQ(program.WaitForExit(10000), 0u);
     EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
     EXPECT_TRUE(LogFiles().empty());
+}
+
+// The log lines of the one log file after its header, which carries the time; the file is removed.
+std::vector<std::string> TakeOnlyLog() {
+    const std::vector<std::wstring> names = LogFiles();
+    if (names.size() != 1) {
+        ADD_FAILURE() << names.size() << " log files";
+        return {};
+    }
+    const std::wstring path = TemporaryDirectory() + names[0];
+    std::vector<std::string> lines = LinesAfterHeader(ReadFile(path));
+    DeleteFileW(path.c_str());
+    return lines;
+}
+
+// A control set of the test's own, large enough for a run with "/Override" to take a few seconds,
+// with invalid keys below a target service, below another vendor's service and at two depths.
+class SeededControlSet {
+public:
+    SeededControlSet() { Seed(); }
+
+    void Seed() {
+        const ScratchKey& guard = m_guard;
+        guard.Create(L"$%&'(top");
+        guard.Create(L"Parameters\\$%&'(deep\\with\\children");
+        m_other.Create(L"Settings\\$%&'(x");
+        m_enum.Create(L"Device0\\0000\\$%&'(e");
+        for (int bus = 0; bus < 40; ++bus) {
+            for (int device = 0; device < 250; ++device) {
+                m_enum.Create(L"Bus" + std::to_wstring(bus) + L"\\Device" + std::to_wstring(device) + L"\\0000");
+            }
+        }
+    }
+
+    std::vector<std::u16string> Tree() const { return m_set.ListTree(L"Services"); }
+    std::vector<std::u16string> EnumTree() const { return m_set.ListTree(L"Enum"); }
+
+private:
+    ScratchKey m_set{L"SYSTEM\\ControlSetWizard"};
+    ScratchKey m_guard{L"SYSTEM\\ControlSetWizard\\Services\\HalvornGuard"};
+    ScratchKey m_other{L"SYSTEM\\ControlSetWizard\\Services\\OtherVendor"};
+    ScratchKey m_enum{L"SYSTEM\\ControlSetWizard\\Enum\\HVNBUS"};
+};
+
+TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
+    SeededControlSet seeded;
+    ProgramProcess program(L"/Override");
+    const SheetDriver wizard(SheetDriver::WaitForSheet());
+    ASSERT_NE(wizard.Sheet(), nullptr);
+    ASSERT_TRUE(wizard.WaitForPage(0));
+    wizard.Click(IDC_ACCEPT);
+    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
+    wizard.Press(PSBTN_NEXT);
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
+
+    // During the run every button is disabled and the frame does not close the sheet.
+    wizard.Press(PSBTN_NEXT);
+    ASSERT_TRUE(wizard.WaitForPage(2));
+    EXPECT_TRUE(WaitUntil([&] {
+        return !wizard.ButtonEnabled(testing::kNextButton) && !wizard.ButtonEnabled(testing::kBackButton);
+    }));
+    EXPECT_FALSE(wizard.ButtonEnabled(testing::kCancelButton));
+    EXPECT_EQ(wizard.ActivePageIndex(), 2) << "the run was over before it could be looked at";
+    PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(wizard.Title(), kProgramTitle);
+
+    // The completion page: the counts, Finish, and no way back or out but Finish and the frame.
+    ASSERT_TRUE(wizard.WaitForPage(3, 60000));
+    EXPECT_TRUE(IsWindow(wizard.Sheet()));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT),
+              L"Completed Successfully!!!\n\nInvalid Registry Keys found\t: 5\nInvalid Registry Keys Deleted\t: 5\n\n"
+              L"It is recommended that you restart your computer at this time.");
+    EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kFinishButton); }));
+    EXPECT_FALSE(wizard.ButtonEnabled(testing::kBackButton));
+    EXPECT_FALSE(wizard.ButtonEnabled(testing::kCancelButton));
+    EXPECT_EQ(wizard.Title(), kProgramTitle);
+    SaveScreenshot(wizard.Sheet(), L"completion.png");
+    wizard.Press(PSBTN_FINISH);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    const std::vector<std::u16string> afterWizard = seeded.Tree();
+    const std::vector<std::u16string> enumAfterWizard = seeded.EnumTree();
+    const std::vector<std::string> wizardLog = TakeOnlyLog();
+
+    // The same registry repaired silently ends the same, and logs the same lines.
+    seeded.Seed();
+    ASSERT_TRUE(guard.Create(L"$%&'(a"));
+    ProgramProcess silent(L"/noui /Override");
+    EXPECT_EQ(silent.WaitForExit(60000), 0u);
+    EXPECT_EQ(seeded.Tree(), afterWizard);
+    EXPECT_EQ(seeded.EnumTree(), enumAfterWizard);
+    EXPECT_EQ(TakeOnlyLog(), wizardLog);
+    EXPECT_EQ(std::count(afterWizard.begin(), afterWizard.end(), u"HalvornGuard\\Parameters"), 1);
+    for (const std::u16string& key : afterWizard) {
+        EXPECT_EQ(key.find(u"$%&'("), std::u16string::npos);
+    }
+}
+
+TEST_F(WizardOnWine, ASecondInstanceBringsTheWizardBackAndACleanRegistryFindsNothing) {
+    ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, (kGuard + L"\\$%&'(a").c_str()), ERROR_SUCCESS);
+    ProgramProcess program(L"");
+    const SheetDriver wizard(SheetDriver::WaitForSheet());
+    ASSERT_NE(wizard.Sheet(), nullptr);
+    ShowWindow(wizard.Sheet(), SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(wizard.Sheet()) != FALSE; }));
+
+    // The second instance, even asked for a silent repair, only brings the first one back.
+    ProgramProcess second(L"/noui");
+    EXPECT_EQ(second.WaitForExit(10000), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(wizard.Sheet()); }));
+    EXPECT_TRUE(LogFiles().empty());
+
+    ASSERT_TRUE(wizard.WaitForPage(0));
+    wizard.Click(IDC_ACCEPT);
+    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
+    wizard.Press(PSBTN_NEXT);
+    ASSERT_TRUE(wizard.WaitForPage(1));
+    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
+    wizard.Press(PSBTN_NEXT);
+    ASSERT_TRUE(wizard.WaitForPage(3, 60000));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"No invalid registry keys found in the registry!");
+    // Closing through the frame works again after the run.
+    PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    const std::vector<std::string> log = TakeOnlyLog();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()), testing::SummaryLines(0, 0));
 }
 
 }  // namespace

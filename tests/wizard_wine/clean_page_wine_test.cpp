@@ -1,0 +1,221 @@
+// The wizard run in this process with a repair of the test's own, which holds the run for as long
+// as the test looks at the locked wizard. The sheet runs on a thread of its own; the test drives it
+// with messages as another program would, and also reads what only its own process can: the system
+// menu, and the GDI objects the indicator holds.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "res/resource.h"
+#include "tests/wine/screenshot.h"
+#include "tests/wine/sheet_driver.h"
+#include "tests/wine/wait_until.h"
+#include "tests/wizard_wine/gdi_object_count.h"
+#include "ui/completion_text.h"
+#include "ui/fix_wizard.h"
+#include "ui/progress_static.h"
+
+namespace halvorn {
+namespace {
+
+using testing::CaptureWindow;
+using testing::kBackButton;
+using testing::kCancelButton;
+using testing::kFinishButton;
+using testing::kNextButton;
+using testing::SheetDriver;
+using testing::WaitUntil;
+
+// The repair that the clean page runs here: it notes how it was called, then waits for the test.
+struct TestRepair {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    RepairCounts result;
+    std::atomic<int> runs{0};
+    std::atomic<DWORD> threadId{0};
+    std::u16string arguments;
+};
+TestRepair* g_repair = nullptr;
+
+RepairCounts HeldRepair(const std::u16string& arguments) {
+    g_repair->arguments = arguments;
+    g_repair->threadId = GetCurrentThreadId();
+    ++g_repair->runs;
+    WaitForSingleObject(g_repair->release, 60000);
+    return g_repair->result;
+}
+
+bool RefuseThread(unsigned(__stdcall*)(void*), void*) { return false; }
+
+bool CloseGreyed(HWND sheet) {
+    return (GetMenuState(GetSystemMenu(sheet, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+class CleanPageInProcess : public ::testing::Test {
+protected:
+    void SetUp() override { g_repair = &repair; }
+
+    void TearDown() override {
+        // A test that failed part-way still ends the wizard, so that its thread can be joined.
+        SetEvent(repair.release);
+        while (!ended) {
+            const HWND sheet = FindWindowW(nullptr, testing::kProgramTitle);
+            if (sheet != nullptr) {
+                PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+            }
+            Sleep(50);
+        }
+        wizardThread.join();
+        CloseHandle(repair.release);
+        g_repair = nullptr;
+    }
+
+    // Starts the wizard on a thread of its own, as the program's main thread runs it, accepts the
+    // licence and goes on from the welcome page, which starts the run.
+    HWND RunUntilCleanPage(const std::u16string& commandLine, RepairService service) {
+        wizardThread = std::thread([this, commandLine, service] {
+            uiThreadId = GetCurrentThreadId();
+            CFixWizard wizard(commandLine, service);
+            wizard.RunModal(nullptr);
+            ended = true;
+        });
+        const SheetDriver wizard(SheetDriver::WaitForSheet());
+        if (wizard.Sheet() == nullptr || !wizard.WaitForPage(0)) {
+            return nullptr;
+        }
+        wizard.Click(IDC_ACCEPT);
+        WaitUntil([&] { return wizard.ButtonEnabled(kNextButton); });
+        wizard.Press(PSBTN_NEXT);
+        wizard.WaitForPage(1);
+        WaitUntil([&] { return wizard.ButtonEnabled(kNextButton); });
+        wizard.Press(PSBTN_NEXT);
+        return WaitUntil([&] { return wizard.ActivePageIndex() >= 2; }) ? wizard.Sheet() : nullptr;
+    }
+
+    TestRepair repair;
+    std::thread wizardThread;
+    std::atomic<DWORD> uiThreadId{0};
+    std::atomic<bool> ended{false};
+};
+
+TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards) {
+    repair.result = {5, 3};
+    const SheetDriver wizard(RunUntilCleanPage(u"/Override  -x", {HeldRepair, StartDetachedThread}));
+    ASSERT_NE(wizard.Sheet(), nullptr);
+    ASSERT_EQ(wizard.ActivePageIndex(), 2);
+    ASSERT_TRUE(WaitUntil([&] { return repair.runs == 1; }));
+    EXPECT_NE(repair.threadId, uiThreadId) << "the repair ran on the wizard's thread";
+    EXPECT_EQ(repair.arguments, u"/Override  -x");
+
+    // Locked: no button, no Close in the system menu, and neither the frame nor Escape closes it.
+    EXPECT_TRUE(WaitUntil([&] { return !wizard.ButtonEnabled(kNextButton) && !wizard.ButtonEnabled(kBackButton); }));
+    EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
+    EXPECT_FALSE(wizard.ButtonEnabled(kFinishButton));
+    EXPECT_TRUE(CloseGreyed(wizard.Sheet()));
+    PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(wizard.ActivePage(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(wizard.Sheet()));
+    EXPECT_EQ(wizard.ActivePageIndex(), 2);
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"Registry cleaning in progress. Please wait...");
+
+    // The indicator shows the field and shaded blocks, and moves from one frame to the next.
+    const HWND indicator = wizard.Control(IDC_PROGRESS);
+    const testing::ScreenPixels first = testing::CaptureClient(indicator);
+    Sleep(150);
+    const testing::ScreenPixels second = testing::CaptureClient(indicator);
+    ASSERT_GT(first.width, 100);
+    const std::set<std::uint32_t> colours(first.pixels.begin(), first.pixels.end());
+    EXPECT_TRUE(colours.count(0xFFFF9B)) << "no pixel of the field colour";
+    EXPECT_TRUE(colours.count(0x000000)) << "no outline";
+    int shades = 0;
+    for (int level = 0; level <= 140; level += 10) {
+        const auto c = static_cast<std::uint32_t>(level);
+        shades += colours.count(((255 - c) << 16) | ((255 - c) << 8) | (140 - c)) != 0 ? 1 : 0;
+    }
+    EXPECT_GE(shades, 5) << "too few block shades";
+    EXPECT_NE(first.pixels, second.pixels) << "the indicator stood still";
+
+    CreateDirectoryW(HALVORN_SCREENSHOT_DIR, nullptr);
+    EXPECT_TRUE(testing::WritePng(CaptureWindow(wizard.Sheet()), HALVORN_SCREENSHOT_DIR L"\\cleaning.png"));
+
+    // The run returns: the counts reach the completion page in their order, closing is allowed
+    // again, and Cancel stays disabled.
+    SetEvent(repair.release);
+    ASSERT_TRUE(wizard.WaitForPage(3));
+    EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
+    const std::u16string expected = CompletionText(5, 3, false);
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), std::wstring(expected.begin(), expected.end()));
+    EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
+    EXPECT_FALSE(wizard.ButtonEnabled(kBackButton));
+    EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
+    EXPECT_EQ(wizard.Title(), testing::kProgramTitle);
+
+    PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return ended.load(); }));
+    EXPECT_EQ(repair.runs, 1);
+}
+
+TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWizardGoesOn) {
+    SetEvent(repair.release);
+    repair.result = {0, 0};
+    const SheetDriver wizard(RunUntilCleanPage(u"", {HeldRepair, RefuseThread}));
+    ASSERT_NE(wizard.Sheet(), nullptr);
+    ASSERT_TRUE(wizard.WaitForPage(3));
+    EXPECT_EQ(repair.runs, 1);
+    EXPECT_EQ(repair.threadId, uiThreadId);
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"No invalid registry keys found in the registry!");
+    EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
+    EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
+    wizard.Press(PSBTN_FINISH);
+    EXPECT_TRUE(WaitUntil([&] { return ended.load(); }));
+}
+
+// The indicator on a static control of this thread, where no timer of its own draws meanwhile.
+class IndicatorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(indicator.Attach(window));
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+    }
+    void TearDown() override { DestroyWindow(window); }
+
+    void Frames(int count, WPARAM timerId = IDT_PROGRESS) {
+        for (int frame = 0; frame < count; ++frame) {
+            SendMessageW(window, WM_TIMER, timerId, 0);
+        }
+    }
+
+    // The size of the clean page's indicator.
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | SS_SUNKEN | SS_NOTIFY, 40, 40, 249,
+                                  16, nullptr, nullptr, nullptr, nullptr);
+    CProgressStatic indicator;
+};
+
+TEST_F(IndicatorWindow, ThousandsOfFramesLeaveNoGdiObjectBehind) {
+    const testing::GdiObjectCount count;
+    Frames(3000);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    // A memory context, a bitmap, the field's brush and one brush per block in every frame.
+    EXPECT_GE(count.Created(), 3000 * 13);
+    EXPECT_EQ(count.Held(), 0);
+}
+
+TEST_F(IndicatorWindow, OnlyItsOwnTimerMovesIt) {
+    Frames(20);
+    const testing::ScreenPixels before = testing::CaptureClient(window);
+    ASSERT_EQ(before.At(0, 0), 0u) << "no black outline";
+    ASSERT_EQ(before.At(before.width - 2, 1), 0xFFFF9Bu) << "no field at the right end";
+    Frames(20, IDT_PROGRESS + 1);
+    EXPECT_EQ(testing::CaptureClient(window).pixels, before.pixels);
+    Frames(1);
+    EXPECT_NE(testing::CaptureClient(window).pixels, before.pixels);
+}
+
+}  // namespace
+}  // namespace halvorn
