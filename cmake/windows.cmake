@@ -83,4 +83,11 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
   target_link_libraries(halvorn_wine_benchmark PRIVATE halvorn_windows)
+
+  # The wizard's responsiveness during a large repair, and the program's start: run by hand under
+  # a display, prints figures. The program's path is its argument.
+  add_executable(halvorn_wizard_benchmark tests/bench/wine/wizard_responsiveness_benchmark.cpp
+    app/system_repair.cpp app/process_log.cpp $<TARGET_OBJECTS:halvorn_resources>)
+  target_link_options(halvorn_wizard_benchmark PRIVATE -municode)
+  target_link_libraries(halvorn_wizard_benchmark PRIVATE halvorn_ui halvorn_windows halvorn_wizard_driver)
 endif()
