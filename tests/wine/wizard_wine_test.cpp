@@ -82,8 +82,10 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     // The agreement is in the rich edit, and a selection set by message does not take.
     const HWND licence = wizard.Control(IDC_LICENSE_TEXT);
     const std::wstring agreement = SheetDriver::Text(licence);
+    EXPECT_EQ(agreement.rfind(L"Halvorn Registry Repair Tool", 0), 0u) << "not from the first line";
+    EXPECT_NE(agreement.find(L"Copyright \u00a9 2026 Halvorn. All rights reserved."), std::wstring::npos)
+        << "the last line is missing";
     EXPECT_GT(agreement.size(), 5000u);
-    EXPECT_NE(agreement.find(L"Halvorn Registry Repair Tool"), std::wstring::npos);
     SendMessageW(licence, EM_SETSEL, 0, -1);
     EXPECT_EQ(SendMessageW(licence, EM_GETSEL, 0, 0), 0);
     // The dialog manager selects an edit's whole text when it moves the focus into it.
