@@ -1,5 +1,7 @@
 #include "tests/wine/sheet_driver.h"
 
+#include "res/resource.h"
+
 namespace halvorn::testing {
 
 HWND SheetDriver::WaitForSheet(DWORD timeoutMs) {
@@ -25,6 +27,23 @@ int SheetDriver::ActivePageIndex() const {
 
 bool SheetDriver::WaitForPage(int index, DWORD timeoutMs) const {
     return WaitUntil([&] { return ActivePageIndex() == index; }, timeoutMs);
+}
+
+bool SheetDriver::StartRepair() const {
+    const auto nextEnabled = [this] { return ButtonEnabled(kNextButton); };
+    if (!WaitForPage(0)) {
+        return false;
+    }
+    Click(IDC_ACCEPT);
+    if (!WaitUntil(nextEnabled)) {
+        return false;
+    }
+    Press(PSBTN_NEXT);
+    if (!WaitForPage(1) || !WaitUntil(nextEnabled)) {
+        return false;
+    }
+    Press(PSBTN_NEXT);
+    return WaitUntil([this] { return ActivePageIndex() >= 2; });
 }
 
 bool SheetDriver::ButtonEnabled(int buttonId) const {

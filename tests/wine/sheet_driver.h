@@ -31,6 +31,9 @@ public:
     // 0 licence, 1 welcome, 2 clean, 3 completion; -1 when the sheet does not answer.
     int ActivePageIndex() const;
     bool WaitForPage(int index, DWORD timeoutMs = 10000) const;
+    // Accepts the licence and goes on from the welcome page, which starts the repair; whether the
+    // wizard got past the welcome page.
+    bool StartRepair() const;
 
     // Enabled and shown.
     bool ButtonEnabled(int buttonId) const;

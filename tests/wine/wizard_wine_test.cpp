@@ -186,21 +186,13 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     ProgramProcess program(L"/Override");
     const SheetDriver wizard(SheetDriver::WaitForSheet());
     ASSERT_NE(wizard.Sheet(), nullptr);
-    ASSERT_TRUE(wizard.WaitForPage(0));
-    wizard.Click(IDC_ACCEPT);
-    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
-    wizard.Press(PSBTN_NEXT);
-    ASSERT_TRUE(wizard.WaitForPage(1));
-    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
-
     // During the run every button is disabled and the frame does not close the sheet.
-    wizard.Press(PSBTN_NEXT);
-    ASSERT_TRUE(wizard.WaitForPage(2));
+    ASSERT_TRUE(wizard.StartRepair());
+    ASSERT_EQ(wizard.ActivePageIndex(), 2) << "the run was over before it could be looked at";
     EXPECT_TRUE(WaitUntil([&] {
         return !wizard.ButtonEnabled(testing::kNextButton) && !wizard.ButtonEnabled(testing::kBackButton);
     }));
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kCancelButton));
-    EXPECT_EQ(wizard.ActivePageIndex(), 2) << "the run was over before it could be looked at";
     PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(wizard.Title(), kProgramTitle);
 
@@ -249,13 +241,7 @@ TEST_F(WizardOnWine, ASecondInstanceBringsTheWizardBackAndACleanRegistryFindsNot
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(wizard.Sheet()); }));
     EXPECT_TRUE(LogFiles().empty());
 
-    ASSERT_TRUE(wizard.WaitForPage(0));
-    wizard.Click(IDC_ACCEPT);
-    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
-    wizard.Press(PSBTN_NEXT);
-    ASSERT_TRUE(wizard.WaitForPage(1));
-    ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
-    wizard.Press(PSBTN_NEXT);
+    ASSERT_TRUE(wizard.StartRepair());
     ASSERT_TRUE(wizard.WaitForPage(3, 60000));
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"No invalid registry keys found in the registry!");
     // Closing through the frame works again after the run.

@@ -84,16 +84,7 @@ protected:
             ended = true;
         });
         const SheetDriver wizard(SheetDriver::WaitForSheet());
-        if (wizard.Sheet() == nullptr || !wizard.WaitForPage(0)) {
-            return nullptr;
-        }
-        wizard.Click(IDC_ACCEPT);
-        WaitUntil([&] { return wizard.ButtonEnabled(kNextButton); });
-        wizard.Press(PSBTN_NEXT);
-        wizard.WaitForPage(1);
-        WaitUntil([&] { return wizard.ButtonEnabled(kNextButton); });
-        wizard.Press(PSBTN_NEXT);
-        return WaitUntil([&] { return wizard.ActivePageIndex() >= 2; }) ? wizard.Sheet() : nullptr;
+        return wizard.Sheet() != nullptr && wizard.StartRepair() ? wizard.Sheet() : nullptr;
     }
 
     TestRepair repair;

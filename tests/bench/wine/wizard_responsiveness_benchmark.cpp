@@ -19,7 +19,6 @@ namespace {
 
 using namespace halvorn;
 using testing::SheetDriver;
-using testing::WaitUntil;
 
 constexpr wchar_t kBenchSet[] = L"SYSTEM\\ControlSetWizardBench";
 
@@ -92,13 +91,7 @@ void MeasureFramesDuringRun() {
         UnhookWindowsHookEx(hook);
     });
     const SheetDriver wizard(SheetDriver::WaitForSheet());
-    wizard.WaitForPage(0);
-    wizard.Click(IDC_ACCEPT);
-    WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); });
-    wizard.Press(PSBTN_NEXT);
-    wizard.WaitForPage(1);
-    WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); });
-    wizard.Press(PSBTN_NEXT);
+    wizard.StartRepair();
     wizard.WaitForPage(3, 600000);
     wizard.Press(PSBTN_FINISH);
     ui.join();
