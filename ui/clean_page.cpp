@@ -1,19 +1,8 @@
 #include "ui/clean_page.h"
 
-#include <process.h>
-
 #include "ui/wizard_messages.h"
 
 namespace halvorn {
-
-bool StartDetachedThread(unsigned(__stdcall* entry)(void*), void* argument) {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, entry, argument, 0, nullptr);
-    if (thread == 0) {
-        return false;
-    }
-    CloseHandle(reinterpret_cast<HANDLE>(thread));
-    return true;
-}
 
 bool CCleanPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
