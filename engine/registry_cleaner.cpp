@@ -1,17 +1,24 @@
 #include "engine/registry_cleaner.h"
 
 #include "engine/ascii_case.h"
+#include "engine/key_path.h"
 #include "log/trace_scope.h"
 
 namespace halvorn {
+
+namespace {
+
+constexpr std::u16string_view kFoundKeyLine = u"%s\\%s";
+
+}  // namespace
 
 struct RegistryCleaner::ScanBuffers {
     std::array<char16_t, kScanNameCapacity> name{};
     std::u16string deletionPath;
 };
 
-RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log)
-    : m_registry(registry), m_log(log) {}
+RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log, BackupFile* backup)
+    : m_registry(registry), m_log(log), m_backup(backup), m_treeExport(registry) {}
 
 RegistryCleaner::~RegistryCleaner() = default;
 
@@ -34,6 +41,7 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
     if (!key) {
         return;
     }
+    const KeyPathExtension keyPath(m_keyPath, keyName);
     // Read once: after a deletion the last indices below the count fail and are passed over.
     const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(key.get());
     ScanBuffers& buffers = ScanBuffersAt(depth);
@@ -45,20 +53,39 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
             kRegistrySuccess) {
             if (!StartsWithIgnoringAsciiCase(name, prefix)) {
                 ScanSubtreeAt(key.get(), name, prefix, depth + 1);
-            } else {
-                // An invalid key is deleted whole and never scanned.
-                ++invalidCount;
-                buffers.deletionPath.assign(name);
-                if (DeleteKeyTree(key.get(), buffers.deletionPath)) {
-                    m_log.WriteLine(u"%s\\%s", keyName, name);
-                    ++deletedCount;
-                    // Indices close up after a deletion: the next sibling now has this index.
-                    next = index;
-                }
+            } else if (RemoveInvalidKey(key.get(), keyName, name, buffers)) {
+                // Indices close up after a deletion: the next sibling now has this index.
+                next = index;
             }
         }
         index = next;
     }
+}
+
+bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName,
+                                       const char16_t* name, ScanBuffers& buffers) {
+    // An invalid key is deleted whole and never scanned.
+    ++invalidCount;
+    if (m_reportOnly) {
+        m_log.WriteLine(kFoundKeyLine, parentName, name);
+        return false;
+    }
+    buffers.deletionPath.assign(name);
+    if (!SaveTree(parentKey, name) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
+        return false;
+    }
+    m_log.WriteLine(kFoundKeyLine, parentName, name);
+    ++deletedCount;
+    return true;
+}
+
+bool RegistryCleaner::SaveTree(RegistryKey parentKey, const char16_t* name) {
+    if (m_backup == nullptr) {
+        return true;
+    }
+    m_treeText.clear();
+    const KeyPathExtension treePath(m_keyPath, name);
+    return m_treeExport.AppendTree(parentKey, m_keyPath, m_treeText) && m_backup->Append(m_treeText);
 }
 
 bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {
