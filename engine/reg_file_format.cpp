@@ -104,11 +104,7 @@ bool AppendRegValueLines(std::u16string& text, const RegistryValue& value) {
         AppendQuoted(text, std::u16string_view(units).substr(0, units.size() - 1));
     } else if (value.type == kRegDword && value.data.size() == 4) {
         text += u"dword:";
-        AppendHexNumber(text,
-                        static_cast<std::uint32_t>(value.data[0] | value.data[1] << 8 |
-                                                   value.data[2] << 16) |
-                            static_cast<std::uint32_t>(value.data[3]) << 24,
-                        8);
+        AppendHexNumber(text, LittleEndianDword(value.data), 8);
     } else {
         AppendHexData(text, lineStart, value);
     }

@@ -40,6 +40,12 @@ struct RegistryValue {
     bool operator==(const RegistryValue&) const = default;
 };
 
+// The number in the first four bytes of data, least significant first, as REG_DWORD stores it.
+inline std::uint32_t LittleEndianDword(const std::vector<std::uint8_t>& data) {
+    return static_cast<std::uint32_t>(data.at(0)) | static_cast<std::uint32_t>(data.at(1)) << 8 |
+           static_cast<std::uint32_t>(data.at(2)) << 16 | static_cast<std::uint32_t>(data.at(3)) << 24;
+}
+
 class Registry {
 public:
     virtual ~Registry() = default;

@@ -65,11 +65,15 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
 bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName,
                                        const char16_t* name, ScanBuffers& buffers) {
     // An invalid key is deleted whole and never scanned.
-    ++invalidCount;
     if (m_reportOnly) {
-        m_log.WriteLine(kFoundKeyLine, parentName, name);
+        const KeyPathExtension foundPath(m_keyPath, name);
+        if (m_reportedKeys.Add(m_keyPath)) {
+            ++invalidCount;
+            m_log.WriteLine(kFoundKeyLine, parentName, name);
+        }
         return false;
     }
+    ++invalidCount;
     buffers.deletionPath.assign(name);
     if (!SaveTree(parentKey, name) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
         return false;

@@ -10,6 +10,7 @@
 #include "engine/backup_file.h"
 #include "engine/key_tree_export.h"
 #include "engine/registry.h"
+#include "engine/reported_keys.h"
 #include "log/repair_log.h"
 
 namespace halvorn {
@@ -69,6 +70,7 @@ private:
     RepairLog& m_log;
     BackupFile* m_backup;
     bool m_reportOnly = false;
+    ReportedKeys m_reportedKeys;
     // The path below HKEY_LOCAL_MACHINE of the key that the walk has open, for the backup.
     std::u16string m_keyPath;
     KeyTreeExport m_treeExport;

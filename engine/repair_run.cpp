@@ -42,6 +42,9 @@ void RegistryCleaner::Run(std::u16string_view text) {
     options.Parse(commandLine);
     const RunOptions runOptions = ReadRunOptions(options);
     m_reportOnly = runOptions.reportOnly;
+    if (m_reportOnly) {
+        m_reportedKeys.ResolveCurrentControlSet(m_registry);
+    }
     if (runOptions.noBackup) {
         m_backup = nullptr;
     }

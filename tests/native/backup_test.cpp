@@ -207,6 +207,26 @@ TEST_F(BackupRun, ReportFindsAndLogsWhatARunWouldDeleteAndTouchesNothing) {
     EXPECT_EQ(LogLines(), expected);
 }
 
+TEST_F(BackupRun, AReportThroughTheCurrentControlSetLinkListsWhatADeletingRunDeletes) {
+    SeedThreeTrees();
+    Add(u"SYSTEM\\ControlSet002\\Services\\" + std::u16string(TargetServiceTable[0]) + u"\\$%&'(old");
+    registry.CreateLink(u"SYSTEM\\CurrentControlSet", u"SYSTEM\\ControlSet001");
+    registry.SetValue(u"SYSTEM\\Select", Dword(u"Current", 1));
+    MemoryLogPlatform reportFiles;
+    RepairLog reportLog(reportFiles);
+    RegistryCleaner report(registry, reportLog);
+    report.Run(u"/Report");
+    cleaner.Run(u"");
+
+    EXPECT_EQ(report.invalidCount, 4);
+    EXPECT_EQ(cleaner.invalidCount, 4);
+    EXPECT_EQ(cleaner.deletedCount, 4);
+    Lines expected = LogLines();
+    expected.insert(expected.end() - 4, "Report only: no key was deleted.");
+    expected[expected.size() - 2] = "Deleted registry keys count\t: 0";
+    EXPECT_EQ(LinesAfterHeader(reportFiles.OnlyFile()), expected);
+}
+
 TEST(RunOptions, ReportIsAnOptionOfItsOwnInAnyCase) {
     for (const char16_t* commandLine : {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT"}) {
         EXPECT_TRUE(RequestsReportOnly(commandLine));
