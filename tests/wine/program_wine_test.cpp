@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/log_lines.h"
+#include "tests/wine/registry_snapshot.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/wine_support.h"
 
@@ -18,7 +19,12 @@ namespace {
 using testing::LinesAfterHeader;
 using testing::KeyExists;
 using testing::ReadFile;
+using testing::RunProcess;
+using testing::RunReg;
+using testing::SnapshotTree;
 using testing::ScratchKey;
+using testing::TemporaryDirectory;
+using testing::TemporaryFiles;
 using Lines = testing::LogLines;
 using testing::JoinLines;
 using testing::SectionLines;
@@ -33,24 +39,8 @@ std::wstring ProgramPath() {
     return path;
 }
 
-std::wstring TemporaryDirectory() {
-    wchar_t directory[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
-    return std::wstring(directory, length);
-}
-
-std::vector<std::wstring> LogFiles() {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((TemporaryDirectory() + L"Brimwell*.log").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.emplace_back(found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    return names;
-}
+std::vector<std::wstring> LogFiles() { return TemporaryFiles(L"Brimwell*.log"); }
+std::vector<std::wstring> BackupFiles() { return TemporaryFiles(L"Brimwell*.reg"); }
 
 class ProgramOnWine : public ::testing::Test {
 protected:
@@ -58,36 +48,23 @@ protected:
 
     // Invalid keys in a target service and in another one, and no log file yet.
     void Seed() {
-        for (const std::wstring& name : LogFiles()) {
-            DeleteFileW((TemporaryDirectory() + name).c_str());
+        for (const std::vector<std::wstring>& names : {LogFiles(), BackupFiles()}) {
+            for (const std::wstring& name : names) {
+                DeleteFileW((TemporaryDirectory() + name).c_str());
+            }
         }
         ASSERT_TRUE(guard.Create(L"$%&'(a"));
+        constexpr wchar_t kNote[] = L"saved \"before\" deletion";
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kGuard + L"\\$%&'(a").c_str(), L"Note", REG_SZ, kNote,
+                                  sizeof(kNote)),
+                  ERROR_SUCCESS);
         ASSERT_TRUE(guard.Create(L"Parameters\\$%&'(b\\sub"));
         ASSERT_TRUE(guard.Create(L"Parameters\\Keep"));
         ASSERT_TRUE(other.Create(L"$%&'(x"));
     }
 
     // Starts the program with arguments and returns its exit code once it has ended.
-    DWORD Run(const std::wstring& arguments) {
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            ADD_FAILURE() << "the program did not start: " << GetLastError();
-            return ~0u;
-        }
-        CloseHandle(process.hThread);
-        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-            TerminateProcess(process.hProcess, 99);
-            ADD_FAILURE() << "the program did not end within a minute";
-        }
-        DWORD exitCode = ~0u;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        CloseHandle(process.hProcess);
-        return exitCode;
-    }
+    static DWORD Run(const std::wstring& arguments) { return RunProcess(L"\"" + ProgramPath() + L"\" " + arguments); }
 
     bool Repaired() const {
         return !KeyExists(kGuard + L"\\$%&'(a") && !KeyExists(kGuard + L"\\Parameters\\$%&'(b") &&
@@ -137,6 +114,36 @@ TEST_F(ProgramOnWine, OverrideAlsoReachesOtherServices) {
     EXPECT_TRUE(Repaired());
     EXPECT_FALSE(KeyExists(kOther + L"\\$%&'(x"));
     EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b", "HalvornWineOther\\$%&'(x"}, 3, 3));
+}
+
+TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedKeys) {
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    EXPECT_EQ(Run(L"/noui"), 0u);
+    EXPECT_TRUE(Repaired());
+    const std::vector<std::wstring> logs = LogFiles();
+    const std::vector<std::wstring> backups = BackupFiles();
+    ASSERT_EQ(logs.size(), 1u);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0], logs[0].substr(0, logs[0].size() - 4) + L".reg");
+    EXPECT_EQ(RunReg(L"import \"" + TemporaryDirectory() + backups[0] + L"\""), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+TEST_F(ProgramOnWine, AReportListsTheKeysAndLeavesTheRegistryAsItIs) {
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    EXPECT_EQ(Run(L"/noui /Report"), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+    EXPECT_TRUE(BackupFiles().empty());
+    Lines expected = Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 0);
+    expected.insert(expected.end() - 4, "Report only: no key was deleted.");
+    EXPECT_EQ(OnlyLogLines(), expected);
+}
+
+TEST_F(ProgramOnWine, NoBackupRepairsWithoutABackup) {
+    EXPECT_EQ(Run(L"/noui -NoBackup"), 0u);
+    EXPECT_TRUE(Repaired());
+    EXPECT_TRUE(BackupFiles().empty());
+    EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
 }
 
 TEST_F(ProgramOnWine, WithoutTheSwitchNothingIsRepairedOrLogged) {

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace halvorn::testing {
 
@@ -29,5 +32,49 @@ inline bool KeyExists(const std::wstring& path) {
     RegCloseKey(key);
     return true;
 }
+
+inline std::wstring TemporaryDirectory() {
+    wchar_t directory[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    return std::wstring(directory, length);
+}
+
+// The names of the files in the temporary directory that match pattern ("Brimwell*.log").
+inline std::vector<std::wstring> TemporaryFiles(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((TemporaryDirectory() + pattern).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.emplace_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return names;
+}
+
+// Runs commandLine as a process of its own and returns its exit code once it has ended.
+inline DWORD RunProcess(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "the program did not start: " << GetLastError();
+        return ~0u;
+    }
+    CloseHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        ADD_FAILURE() << "the program did not end within a minute";
+    }
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+// Wine's own reg.exe, the reference for the export format: "export KEY FILE /y", "import FILE".
+inline DWORD RunReg(const std::wstring& arguments) { return RunProcess(L"reg.exe " + arguments); }
 
 }  // namespace halvorn::testing
