@@ -31,10 +31,8 @@ bool BackupFile::Append(std::u16string_view treeText) {
     if (m_path.empty()) {
         return false;
     }
-    std::u16string text(treeText);
-    text += kExportEnd;
     return m_platform.AppendWhole(m_path, std::string(kByteOrderMark) + EncodeUtf16Le(kRegFileHeader),
-                                  EncodeUtf16Le(text));
+                                  EncodeUtf16Le(treeText) + EncodeUtf16Le(kExportEnd));
 }
 
 }  // namespace halvorn

@@ -31,7 +31,19 @@ RegistryCleaner::ScanBuffers& RegistryCleaner::ScanBuffersAt(std::size_t depth) 
 
 void RegistryCleaner::ScanSubtree(RegistryKey parentKey, const char16_t* keyName,
                                   std::u16string_view prefix) {
+    m_selectedKey.assign(keyName);
     ScanSubtreeAt(parentKey, keyName, prefix, 0);
+}
+
+// Put together only when an invalid key is found, from the names that the levels of the walk hold
+// in their buffers, so that the walk over valid keys does nothing for it.
+std::u16string& RegistryCleaner::FoundKeyPath(std::size_t depth) {
+    m_keyPath = m_rootPath;
+    AppendKeyName(m_keyPath, m_selectedKey);
+    for (std::size_t level = 0; level <= depth; ++level) {
+        AppendKeyName(m_keyPath, m_scanBuffers[level]->name.data());
+    }
+    return m_keyPath;
 }
 
 void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName,
@@ -41,7 +53,6 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
     if (!key) {
         return;
     }
-    const KeyPathExtension keyPath(m_keyPath, keyName);
     // Read once: after a deletion the last indices below the count fail and are passed over.
     const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(key.get());
     ScanBuffers& buffers = ScanBuffersAt(depth);
@@ -53,7 +64,7 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
             kRegistrySuccess) {
             if (!StartsWithIgnoringAsciiCase(name, prefix)) {
                 ScanSubtreeAt(key.get(), name, prefix, depth + 1);
-            } else if (RemoveInvalidKey(key.get(), keyName, name, buffers)) {
+            } else if (RemoveInvalidKey(key.get(), keyName, depth)) {
                 // Indices close up after a deletion: the next sibling now has this index.
                 next = index;
             }
@@ -63,11 +74,12 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
 }
 
 bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName,
-                                       const char16_t* name, ScanBuffers& buffers) {
+                                       std::size_t depth) {
+    ScanBuffers& buffers = *m_scanBuffers[depth];
+    const char16_t* name = buffers.name.data();
     // An invalid key is deleted whole and never scanned.
     if (m_reportOnly) {
-        const KeyPathExtension foundPath(m_keyPath, name);
-        if (m_reportedKeys.Add(m_keyPath)) {
+        if (m_reportedKeys.Add(FoundKeyPath(depth))) {
             ++invalidCount;
             m_log.WriteLine(kFoundKeyLine, parentName, name);
         }
@@ -75,7 +87,7 @@ bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* pa
     }
     ++invalidCount;
     buffers.deletionPath.assign(name);
-    if (!SaveTree(parentKey, name) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
+    if (!SaveTree(parentKey, depth) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
         return false;
     }
     m_log.WriteLine(kFoundKeyLine, parentName, name);
@@ -83,13 +95,13 @@ bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* pa
     return true;
 }
 
-bool RegistryCleaner::SaveTree(RegistryKey parentKey, const char16_t* name) {
+bool RegistryCleaner::SaveTree(RegistryKey parentKey, std::size_t depth) {
     if (m_backup == nullptr) {
         return true;
     }
     m_treeText.clear();
-    const KeyPathExtension treePath(m_keyPath, name);
-    return m_treeExport.AppendTree(parentKey, m_keyPath, m_treeText) && m_backup->Append(m_treeText);
+    return m_treeExport.AppendTree(parentKey, FoundKeyPath(depth), m_treeText) &&
+           m_backup->Append(m_treeText);
 }
 
 bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {

@@ -61,17 +61,22 @@ private:
     void ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix,
                        std::size_t depth);
     ScanBuffers& ScanBuffersAt(std::size_t depth);
-    // True when the invalid key name below parentKey has been deleted.
-    bool RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName, const char16_t* name,
-                          ScanBuffers& buffers);
-    bool SaveTree(RegistryKey parentKey, const char16_t* name);
+    // True when the invalid key that the walk's level depth has just enumerated below parentKey
+    // has been deleted.
+    bool RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName, std::size_t depth);
+    bool SaveTree(RegistryKey parentKey, std::size_t depth);
+    // The path below HKEY_LOCAL_MACHINE of the key that the walk's level depth has just enumerated.
+    std::u16string& FoundKeyPath(std::size_t depth);
 
     Registry& m_registry;
     RepairLog& m_log;
     BackupFile* m_backup;
     bool m_reportOnly = false;
     ReportedKeys m_reportedKeys;
-    // The path below HKEY_LOCAL_MACHINE of the key that the walk has open, for the backup.
+    // The path below HKEY_LOCAL_MACHINE of the root being walked (empty when the scan is called on
+    // its own), the selected key below it, and the path of the invalid key in hand.
+    std::u16string m_rootPath;
+    std::u16string m_selectedKey;
     std::u16string m_keyPath;
     KeyTreeExport m_treeExport;
     std::u16string m_treeText;

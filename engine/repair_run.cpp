@@ -83,7 +83,7 @@ void RegistryCleaner::WalkRoot(const std::u16string& rootPath, bool scanAll) {
     if (!root) {
         return;
     }
-    m_keyPath = rootPath;
+    m_rootPath = rootPath;
     // The scan never deletes an immediate subkey of the root, so these indices stay valid.
     const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(root.get());
     std::vector<char16_t> name(kScanNameCapacity);
