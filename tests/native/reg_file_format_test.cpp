@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "engine/reg_file_format.h"
+#include "tests/support/utf16_text.h"
 
 namespace halvorn {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::Utf16Bytes;
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) {
     std::vector<std::uint8_t> bytes;
@@ -28,12 +30,6 @@ std::vector<std::uint8_t> Counting(int count) {
     return bytes;
 }
 
-// UTF-16LE as the registry stores a string, terminator included when the text holds one.
-std::vector<std::uint8_t> Stored(std::u16string_view text) {
-    const std::string bytes = EncodeUtf16Le(text);
-    return {bytes.begin(), bytes.end()};
-}
-
 std::u16string Lines(const RegistryValue& value) {
     std::u16string text;
     EXPECT_TRUE(AppendRegValueLines(text, value));
@@ -41,15 +37,15 @@ std::u16string Lines(const RegistryValue& value) {
 }
 
 TEST(RegFileValue, EachTypeIsWrittenAsTheSystemToolWritesIt) {
-    EXPECT_EQ(Lines({u"", kRegSz, Stored(u"default\0"sv)}),
+    EXPECT_EQ(Lines({u"", kRegSz, Utf16Bytes(u"default\0"sv)}),
               u"@=\"default\"\r\n");
-    EXPECT_EQ(Lines({u"empty", kRegSz, Stored(u"\0"sv)}), u"\"empty\"=\"\"\r\n");
+    EXPECT_EQ(Lines({u"empty", kRegSz, Utf16Bytes(u"\0"sv)}), u"\"empty\"=\"\"\r\n");
     EXPECT_EQ(Lines({u"dw", kRegDword, Bytes({0xef, 0xbe, 0, 0})}), u"\"dw\"=dword:0000beef\r\n");
     EXPECT_EQ(Lines({u"high", kRegDword, Bytes({1, 2, 3, 0xf4})}), u"\"high\"=dword:f4030201\r\n");
     EXPECT_EQ(Lines({u"qw", kRegQword, Counting(8)}), u"\"qw\"=hex(b):00,01,02,03,04,05,06,07\r\n");
-    EXPECT_EQ(Lines({u"exp", kRegExpandSz, Stored(u"%T%\0"sv)}),
+    EXPECT_EQ(Lines({u"exp", kRegExpandSz, Utf16Bytes(u"%T%\0"sv)}),
               u"\"exp\"=hex(2):25,00,54,00,25,00,00,00\r\n");
-    EXPECT_EQ(Lines({u"multi", kRegMultiSz, Stored(u"a\0b\0\0"sv)}),
+    EXPECT_EQ(Lines({u"multi", kRegMultiSz, Utf16Bytes(u"a\0b\0\0"sv)}),
               u"\"multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n");
     EXPECT_EQ(Lines({u"none", kRegNone, Bytes({1, 2})}), u"\"none\"=hex(0):01,02\r\n");
     EXPECT_EQ(Lines({u"nothing", kRegNone, {}}), u"\"nothing\"=hex(0):\r\n");
@@ -60,7 +56,7 @@ TEST(RegFileValue, EachTypeIsWrittenAsTheSystemToolWritesIt) {
 }
 
 TEST(RegFileValue, QuotesAndBackslashesAreEscapedInNamesAndStrings) {
-    EXPECT_EQ(Lines({u"a\\b \"q\"", kRegSz, Stored(u"C:\\x \"y\" \u00e9\u4e2d\U0001F600\0"sv)}),
+    EXPECT_EQ(Lines({u"a\\b \"q\"", kRegSz, Utf16Bytes(u"C:\\x \"y\" \u00e9\u4e2d\U0001F600\0"sv)}),
               u"\"a\\\\b \\\"q\\\"\"=\"C:\\\\x \\\"y\\\" \u00e9\u4e2d\U0001F600\"\r\n");
     EXPECT_EQ(Lines({u"@", kRegDword, Bytes({1, 0, 0, 0})}), u"\"@\"=dword:00000001\r\n");
     EXPECT_EQ(Lines({u"[x]=", kRegBinary, Bytes({0})}), u"\"[x]=\"=hex:00\r\n");
@@ -68,14 +64,14 @@ TEST(RegFileValue, QuotesAndBackslashesAreEscapedInNamesAndStrings) {
 
 // Quoted, such data would come back from an import with other bytes than it has now.
 TEST(RegFileValue, StringsThatQuotingWouldChangeAreWrittenAsHex) {
-    EXPECT_EQ(Lines({u"lf", kRegSz, Stored(u"A\nB\0"sv)}),
+    EXPECT_EQ(Lines({u"lf", kRegSz, Utf16Bytes(u"A\nB\0"sv)}),
               u"\"lf\"=hex(1):41,00,0a,00,42,00,00,00\r\n");
-    EXPECT_EQ(Lines({u"cr", kRegSz, Stored(u"A\r\0"sv)}),
+    EXPECT_EQ(Lines({u"cr", kRegSz, Utf16Bytes(u"A\r\0"sv)}),
               u"\"cr\"=hex(1):41,00,0d,00,00,00\r\n");
-    EXPECT_EQ(Lines({u"noterm", kRegSz, Stored(u"AB")}), u"\"noterm\"=hex(1):41,00,42,00\r\n");
-    EXPECT_EQ(Lines({u"inner", kRegSz, Stored(u"A\0B\0"sv)}),
+    EXPECT_EQ(Lines({u"noterm", kRegSz, Utf16Bytes(u"AB")}), u"\"noterm\"=hex(1):41,00,42,00\r\n");
+    EXPECT_EQ(Lines({u"inner", kRegSz, Utf16Bytes(u"A\0B\0"sv)}),
               u"\"inner\"=hex(1):41,00,00,00,42,00,00,00\r\n");
-    EXPECT_EQ(Lines({u"twoends", kRegSz, Stored(u"A\0\0"sv)}),
+    EXPECT_EQ(Lines({u"twoends", kRegSz, Utf16Bytes(u"A\0\0"sv)}),
               u"\"twoends\"=hex(1):41,00,00,00,00,00\r\n");
     EXPECT_EQ(Lines({u"zero", kRegSz, {}}), u"\"zero\"=hex(1):\r\n");
     EXPECT_EQ(Lines({u"oddsize", kRegSz, Bytes({0x41, 0, 0})}), u"\"oddsize\"=hex(1):41,00,00\r\n");

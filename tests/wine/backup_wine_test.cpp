@@ -11,6 +11,7 @@
 #include "engine/registry_cleaner.h"
 #include "engine/windows_registry.h"
 #include "log/windows_log_platform.h"
+#include "tests/support/utf16_text.h"
 #include "tests/wine/registry_snapshot.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/wine_support.h"
@@ -19,19 +20,16 @@ namespace halvorn {
 namespace {
 
 using namespace std::string_view_literals;
+using testing::DecodeUtf16Le;
 using testing::ReadFile;
 using testing::RunReg;
 using testing::ScratchKey;
 using testing::SnapshotTree;
 using testing::TemporaryDirectory;
+using testing::Utf16Bytes;
 using testing::Wide;
 
 constexpr char kByteOrderMark[] = "\xFF\xFE";
-
-std::vector<std::uint8_t> Utf16(std::u16string_view text) {
-    const std::string bytes = EncodeUtf16Le(text);
-    return {bytes.begin(), bytes.end()};
-}
 
 std::vector<std::uint8_t> Counting(int count) {
     std::vector<std::uint8_t> bytes;
@@ -39,15 +37,6 @@ std::vector<std::uint8_t> Counting(int count) {
         bytes.push_back(static_cast<std::uint8_t>(i * 7));
     }
     return bytes;
-}
-
-std::u16string DecodeUtf16Le(std::string_view bytes) {
-    std::u16string text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        text += static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                      static_cast<std::uint8_t>(bytes[i + 1]) << 8);
-    }
-    return text;
 }
 
 // A file's text after its byte-order mark and the export header line, which it must start with.
@@ -114,12 +103,12 @@ private:
 
 TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees) {
     const std::wstring first = L"$%&'(a]b c";
-    Set(first, {u"", kRegSz, Utf16(u"default \"quoted\" C:\\path\0"sv)});
+    Set(first, {u"", kRegSz, Utf16Bytes(u"default \"quoted\" C:\\path\0"sv)});
     Set(first, {u"quotes \"and\" back\\slashes", kRegSz,
-                Utf16(u"\"\\\\server\\share\" \u00e9\u00df \u4e2d\u6587 \U0001F600\U00010348\0"sv)});
-    Set(first, {u"empty", kRegSz, Utf16(u"\0"sv)});
-    Set(first, {u"expand", kRegExpandSz, Utf16(u"%SystemRoot%\\system32\0"sv)});
-    Set(first, {u"multi", kRegMultiSz, Utf16(u"one\0two \u00e9\0\0"sv)});
+                Utf16Bytes(u"\"\\\\server\\share\" \u00e9\u00df \u4e2d\u6587 \U0001F600\U00010348\0"sv)});
+    Set(first, {u"empty", kRegSz, Utf16Bytes(u"\0"sv)});
+    Set(first, {u"expand", kRegExpandSz, Utf16Bytes(u"%SystemRoot%\\system32\0"sv)});
+    Set(first, {u"multi", kRegMultiSz, Utf16Bytes(u"one\0two \u00e9\0\0"sv)});
     Set(first, {u"binary", kRegBinary, Counting(300)});
     Set(first, {u"binary empty", kRegBinary, {}});
     Set(first, {u"dword", kRegDword, {0x78, 0x56, 0x34, 0x12}});
@@ -129,10 +118,10 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees)
     Set(first, {u"unusual type", 0x12345, Counting(40)});
     Set(first, {std::u16string(300, u'L'), kRegBinary, Counting(50)});
     Set(first + L"\\Sub key ] here", {u"", kRegDword, {1, 0, 0, 0}});
-    Set(first + L"\\Sub key ] here\\" + std::wstring(200, L'k'), {u"deep", kRegSz, Utf16(u"x\0"sv)});
+    Set(first + L"\\Sub key ] here\\" + std::wstring(200, L'k'), {u"deep", kRegSz, Utf16Bytes(u"x\0"sv)});
     ASSERT_TRUE(guard.Create(first + L"\\Empty"));
     const std::wstring second = L"Parameters\\$%&'(second";
-    Set(second, {u"", kRegSz, Utf16(u"only the default\0"sv)});
+    Set(second, {u"", kRegSz, Utf16Bytes(u"only the default\0"sv)});
     Set(L"Parameters", {u"Kept", kRegDword, {2, 0, 0, 0}});
 
     const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
@@ -151,9 +140,9 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees)
 // terminates every string that a program sets, so an unterminated one cannot be made here.)
 TEST_F(BackupOnWine, DataThatQuotingWouldAlterComesBackExactly) {
     const std::wstring key = L"$%&'(odd";
-    Set(key, {u"line break", kRegSz, Utf16(u"one\r\ntwo\0"sv)});
+    Set(key, {u"line break", kRegSz, Utf16Bytes(u"one\r\ntwo\0"sv)});
     Set(key, {u"no data", kRegSz, {}});
-    Set(key, {u"inner nul", kRegSz, Utf16(u"a\0b\0"sv)});
+    Set(key, {u"inner nul", kRegSz, Utf16Bytes(u"a\0b\0"sv)});
     Set(key, {u"short dword", kRegDword, {1, 2}});
     Set(key, {u"long dword", kRegDword, Counting(5)});
     const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
