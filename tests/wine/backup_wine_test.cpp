@@ -153,17 +153,5 @@ TEST_F(BackupOnWine, DataThatQuotingWouldAlterComesBackExactly) {
     EXPECT_EQ(SnapshotTree(kGuard), before);
 }
 
-TEST_F(BackupOnWine, AReportAndARunWithoutBackupWriteNoFile) {
-    Set(L"$%&'(a", {u"v", kRegDword, {1, 0, 0, 0}});
-    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
-    RunRepair(u"/Report");
-    EXPECT_EQ(invalidCount, 1);
-    EXPECT_EQ(SnapshotTree(kGuard), before);
-    EXPECT_TRUE(BackupBytes().empty());
-    RunRepair(u"-nobackup");
-    EXPECT_EQ(deletedCount, 1);
-    EXPECT_TRUE(BackupBytes().empty());
-}
-
 }  // namespace
 }  // namespace halvorn
