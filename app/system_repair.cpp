@@ -1,14 +1,19 @@
 #include "app/system_repair.h"
 
 #include "app/process_log.h"
+#include "engine/backup_file.h"
 #include "engine/registry_cleaner.h"
 #include "engine/windows_registry.h"
+#include "log/windows_log_platform.h"
 
 namespace halvorn {
 
 RepairCounts RunSystemRepair(const std::u16string& arguments) {
     WindowsRegistry registry;
-    RegistryCleaner cleaner(registry, ProcessLog());
+    WindowsLogPlatform files;
+    // Beside the log, so that whoever collects the logs collects the backups with them.
+    BackupFile backup(files, BackupFile::PathBesideLog(ProcessLog().Path()));
+    RegistryCleaner cleaner(registry, ProcessLog(), &backup);
     cleaner.Run(arguments);
     return {cleaner.invalidCount, cleaner.deletedCount};
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
-// The registry as the repair engine sees it: five operations with the contract of the Windows
-// registry API, so that the engine runs unchanged against the system registry and, in tests,
-// against an in-memory tree.
+// The registry as the repair engine sees it: the operations of the Windows registry API that it
+// needs, with their contract, so that the engine runs unchanged against the system registry and,
+// in tests, against an in-memory tree.
 namespace halvorn {
 
 // An open key, or one of the registry's predefined roots. Zero is no key.
@@ -19,6 +21,30 @@ inline constexpr RegistryStatus kRegistryInvalidHandle = 6;   // ERROR_INVALID_H
 inline constexpr RegistryStatus kRegistryMoreData = 234;      // ERROR_MORE_DATA
 inline constexpr RegistryStatus kRegistryNoMoreItems = 259;   // ERROR_NO_MORE_ITEMS
 inline constexpr RegistryStatus kRegistryKeyDeleted = 1018;   // ERROR_KEY_DELETED
+
+// Value types that the registry names; any other 32-bit number is a valid type too.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+// One value of a key as stored: the registry checks neither the type nor the data against it.
+struct RegistryValue {
+    std::u16string name;  // empty for the key's default value
+    std::uint32_t type = kRegNone;
+    std::vector<std::uint8_t> data;
+
+    bool operator==(const RegistryValue&) const = default;
+};
+
+// The number in the first four bytes of data, least significant first, as REG_DWORD stores it.
+inline std::uint32_t LittleEndianDword(const std::vector<std::uint8_t>& data) {
+    return static_cast<std::uint32_t>(data.at(0)) | static_cast<std::uint32_t>(data.at(1)) << 8 |
+           static_cast<std::uint32_t>(data.at(2)) << 16 | static_cast<std::uint32_t>(data.at(3)) << 24;
+}
 
 class Registry {
 public:
@@ -37,6 +63,11 @@ public:
     // terminator do not fit capacity characters, and past the last index.
     virtual RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                            std::uint32_t capacity) = 0;
+
+    // Reads the name, type and data of the value at index, whatever their size. Indices run densely
+    // from 0 and fail with kRegistryNoMoreItems past the last one.
+    virtual RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
+                                          RegistryValue& value) = 0;
 
     // Deletes the key at path below parent; refused while that key has subkeys.
     virtual RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) = 0;

@@ -1,17 +1,24 @@
 #include "engine/registry_cleaner.h"
 
 #include "engine/ascii_case.h"
+#include "engine/key_path.h"
 #include "log/trace_scope.h"
 
 namespace halvorn {
+
+namespace {
+
+constexpr std::u16string_view kFoundKeyLine = u"%s\\%s";
+
+}  // namespace
 
 struct RegistryCleaner::ScanBuffers {
     std::array<char16_t, kScanNameCapacity> name{};
     std::u16string deletionPath;
 };
 
-RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log)
-    : m_registry(registry), m_log(log) {}
+RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log, BackupFile* backup)
+    : m_registry(registry), m_log(log), m_backup(backup), m_treeExport(registry) {}
 
 RegistryCleaner::~RegistryCleaner() = default;
 
@@ -24,7 +31,19 @@ RegistryCleaner::ScanBuffers& RegistryCleaner::ScanBuffersAt(std::size_t depth) 
 
 void RegistryCleaner::ScanSubtree(RegistryKey parentKey, const char16_t* keyName,
                                   std::u16string_view prefix) {
+    m_selectedKey.assign(keyName);
     ScanSubtreeAt(parentKey, keyName, prefix, 0);
+}
+
+// Put together only when an invalid key is found, from the names that the levels of the walk hold
+// in their buffers, so that the walk over valid keys does nothing for it.
+std::u16string& RegistryCleaner::FoundKeyPath(std::size_t depth) {
+    m_keyPath = m_rootPath;
+    AppendKeyName(m_keyPath, m_selectedKey);
+    for (std::size_t level = 0; level <= depth; ++level) {
+        AppendKeyName(m_keyPath, m_scanBuffers[level]->name.data());
+    }
+    return m_keyPath;
 }
 
 void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName,
@@ -45,20 +64,44 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
             kRegistrySuccess) {
             if (!StartsWithIgnoringAsciiCase(name, prefix)) {
                 ScanSubtreeAt(key.get(), name, prefix, depth + 1);
-            } else {
-                // An invalid key is deleted whole and never scanned.
-                ++invalidCount;
-                buffers.deletionPath.assign(name);
-                if (DeleteKeyTree(key.get(), buffers.deletionPath)) {
-                    m_log.WriteLine(u"%s\\%s", keyName, name);
-                    ++deletedCount;
-                    // Indices close up after a deletion: the next sibling now has this index.
-                    next = index;
-                }
+            } else if (RemoveInvalidKey(key.get(), keyName, depth)) {
+                // Indices close up after a deletion: the next sibling now has this index.
+                next = index;
             }
         }
         index = next;
     }
+}
+
+bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName,
+                                       std::size_t depth) {
+    ScanBuffers& buffers = *m_scanBuffers[depth];
+    const char16_t* name = buffers.name.data();
+    // An invalid key is deleted whole and never scanned.
+    if (m_reportOnly) {
+        if (m_reportedKeys.Add(FoundKeyPath(depth))) {
+            ++invalidCount;
+            m_log.WriteLine(kFoundKeyLine, parentName, name);
+        }
+        return false;
+    }
+    ++invalidCount;
+    buffers.deletionPath.assign(name);
+    if (!SaveTree(parentKey, depth) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
+        return false;
+    }
+    m_log.WriteLine(kFoundKeyLine, parentName, name);
+    ++deletedCount;
+    return true;
+}
+
+bool RegistryCleaner::SaveTree(RegistryKey parentKey, std::size_t depth) {
+    if (m_backup == nullptr) {
+        return true;
+    }
+    m_treeText.clear();
+    return m_treeExport.AppendTree(parentKey, FoundKeyPath(depth), m_treeText) &&
+           m_backup->Append(m_treeText);
 }
 
 bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {

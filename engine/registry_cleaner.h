@@ -7,7 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/backup_file.h"
+#include "engine/key_tree_export.h"
 #include "engine/registry.h"
+#include "engine/reported_keys.h"
 #include "log/repair_log.h"
 
 namespace halvorn {
@@ -15,29 +18,33 @@ namespace halvorn {
 // Keys whose names begin with these five characters are invalid.
 inline constexpr std::u16string_view InvalidKeyPrefix = u"$%&'(";
 
-// The engine of one repair run: finds the invalid keys below the selected keys, deletes each with
-// its subtree, counts them and logs every deletion. Create one with both counts 0, run once, and
-// read the counts.
+// The engine of one repair run: finds the invalid keys below the selected keys, saves each tree to
+// the backup file, deletes it, counts them and logs every deletion. Create one with both counts 0,
+// run once, and read the counts.
 class RegistryCleaner {
 public:
     // Capacities, terminator included, of the name buffers handed to subkey enumeration.
     static constexpr std::uint32_t kScanNameCapacity = 2056;
     static constexpr std::uint32_t kDeleteNameCapacity = 260;
 
-    RegistryCleaner(Registry& registry, RepairLog& log);
+    // Without a backup file, trees are deleted unsaved.
+    RegistryCleaner(Registry& registry, RepairLog& log, BackupFile* backup = nullptr);
     RegistryCleaner(const RegistryCleaner&) = delete;
     RegistryCleaner& operator=(const RegistryCleaner&) = delete;
     ~RegistryCleaner();
 
     // The whole repair: every control set of HKLM\SYSTEM, its Services, Enum and Control keys, and
     // below them the target services (or every subkey with the option "Override"); then the counts.
+    // "Report" finds and logs the invalid keys without deleting or saving any; "NoBackup" deletes
+    // without saving.
     void Run(std::u16string_view text);
 
     // Hands each selected immediate subkey of rootPath (relative to HKEY_LOCAL_MACHINE) to the scan.
     void WalkRoot(const std::u16string& rootPath, bool scanAll);
 
     // Finds, counts and deletes every key below keyName (an immediate subkey of parentKey) whose
-    // name begins with prefix; keyName itself is never tested.
+    // name begins with prefix; keyName itself is never tested. A tree whose backup cannot be
+    // written whole stays, counted as found only.
     void ScanSubtree(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix);
 
     // Deletes the key at path (relative to rootKey) with all its subkeys. True when it is gone.
@@ -54,9 +61,25 @@ private:
     void ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix,
                        std::size_t depth);
     ScanBuffers& ScanBuffersAt(std::size_t depth);
+    // True when the invalid key that the walk's level depth has just enumerated below parentKey
+    // has been deleted.
+    bool RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName, std::size_t depth);
+    bool SaveTree(RegistryKey parentKey, std::size_t depth);
+    // The path below HKEY_LOCAL_MACHINE of the key that the walk's level depth has just enumerated.
+    std::u16string& FoundKeyPath(std::size_t depth);
 
     Registry& m_registry;
     RepairLog& m_log;
+    BackupFile* m_backup;
+    bool m_reportOnly = false;
+    ReportedKeys m_reportedKeys;
+    // The path below HKEY_LOCAL_MACHINE of the root being walked (empty when the scan is called on
+    // its own), the selected key below it, and the path of the invalid key in hand.
+    std::u16string m_rootPath;
+    std::u16string m_selectedKey;
+    std::u16string m_keyPath;
+    KeyTreeExport m_treeExport;
+    std::u16string m_treeText;
     // One set per level of the walk, kept off the stack so that a tree as deep as the registry
     // allows cannot exhaust it, and reused from one subtree to the next.
     std::vector<std::unique_ptr<ScanBuffers>> m_scanBuffers;

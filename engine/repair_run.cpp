@@ -5,6 +5,7 @@
 #include "engine/ascii_case.h"
 #include "engine/option_list.h"
 #include "engine/registry_cleaner.h"
+#include "engine/run_options.h"
 #include "engine/target_services.h"
 #include "log/trace_scope.h"
 
@@ -12,7 +13,6 @@ namespace halvorn {
 
 namespace {
 
-constexpr std::u16string_view OverrideOption = u"Override";
 constexpr std::u16string_view kSeparator = u"===================================================";
 
 struct RepairRoot {
@@ -33,12 +33,6 @@ bool IsControlSetName(std::u16string_view name) {
            StartsWithIgnoringAsciiCase(name, u"CURRENTCONTROLSET");
 }
 
-bool HasOverrideOption(const OptionList& options) {
-    return std::any_of(options.begin(), options.end(), [](const Option& option) {
-        return EqualsIgnoringAsciiCase(option.name, OverrideOption);
-    });
-}
-
 }  // namespace
 
 void RegistryCleaner::Run(std::u16string_view text) {
@@ -46,7 +40,14 @@ void RegistryCleaner::Run(std::u16string_view text) {
     TraceScope scope(m_log);
     OptionList options;
     options.Parse(commandLine);
-    const bool scanAll = HasOverrideOption(options);
+    const RunOptions runOptions = ReadRunOptions(options);
+    m_reportOnly = runOptions.reportOnly;
+    if (m_reportOnly) {
+        m_reportedKeys.ResolveCurrentControlSet(m_registry);
+    }
+    if (runOptions.noBackup) {
+        m_backup = nullptr;
+    }
 
     if (const OpenedKey system(m_registry, m_registry.LocalMachine(), u"SYSTEM"); system) {
         const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(system.get());
@@ -63,11 +64,14 @@ void RegistryCleaner::Run(std::u16string_view text) {
                 m_log.WriteLine(kSeparator);
                 m_log.WriteLine(root.heading, controlSet);
                 m_log.WriteLine(kSeparator);
-                WalkRoot(FormatText(root.pathFormat, {controlSet}), scanAll);
+                WalkRoot(FormatText(root.pathFormat, {controlSet}), runOptions.scanAll);
             }
         }
     }
 
+    if (m_reportOnly) {
+        m_log.WriteLine(u"Report only: no key was deleted.");
+    }
     m_log.WriteLine(kSeparator);
     m_log.WriteLine(u"Invalid registry keys count\t: %d", invalidCount);
     m_log.WriteLine(u"Deleted registry keys count\t: %d", deletedCount);
@@ -79,6 +83,7 @@ void RegistryCleaner::WalkRoot(const std::u16string& rootPath, bool scanAll) {
     if (!root) {
         return;
     }
+    m_rootPath = rootPath;
     // The scan never deletes an immediate subkey of the root, so these indices stay valid.
     const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(root.get());
     std::vector<char16_t> name(kScanNameCapacity);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace halvorn {
 
 namespace {
@@ -53,6 +55,37 @@ RegistryStatus WindowsRegistry::EnumerateSubkey(RegistryKey key, std::uint32_t i
         name[length] = u'\0';
     }
     return status;
+}
+
+RegistryStatus WindowsRegistry::EnumerateValue(RegistryKey key, std::uint32_t index,
+                                               RegistryValue& value) {
+    // A value can grow between the size query and the read, so a few rounds are allowed.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD nameLength = static_cast<DWORD>(m_valueName.size());
+        DWORD dataSize = static_cast<DWORD>(m_valueData.size());
+        DWORD type = 0;
+        const LSTATUS status = RegEnumValueW(ToHkey(key), index, m_valueName.data(), &nameLength,
+                                             nullptr, &type, m_valueData.data(), &dataSize);
+        if (status == ERROR_SUCCESS) {
+            value.name.assign(m_valueName.begin(), m_valueName.begin() + nameLength);
+            value.type = type;
+            value.data.assign(m_valueData.begin(), m_valueData.begin() + dataSize);
+            return status;
+        }
+        if (status != ERROR_MORE_DATA) {
+            return status;
+        }
+        // ERROR_MORE_DATA does not say which buffer was short: size both for the key's largest.
+        DWORD longestName = 0;
+        DWORD largestData = 0;
+        if (RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, &longestName, &largestData, nullptr, nullptr) != ERROR_SUCCESS) {
+            return status;
+        }
+        m_valueName.resize(std::max<std::size_t>(m_valueName.size(), longestName + 1u));
+        m_valueData.resize(std::max<std::size_t>(m_valueData.size() * 2, largestData));
+    }
+    return ERROR_MORE_DATA;
 }
 
 RegistryStatus WindowsRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {

@@ -16,6 +16,8 @@ public:
     std::uint32_t QuerySubkeyCount(RegistryKey key) override;
     RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                    std::uint32_t capacity) override;
+    RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
+                                  RegistryValue& value) override;
     RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
     void CloseKey(RegistryKey key) override;
 
@@ -24,6 +26,9 @@ private:
 
     std::wstring m_path;
     std::vector<wchar_t> m_name;
+    // Grown when a value does not fit; value names have at most 16,383 characters.
+    std::vector<wchar_t> m_valueName = std::vector<wchar_t>(16384);
+    std::vector<std::uint8_t> m_valueData = std::vector<std::uint8_t>(4096);
 };
 
 }  // namespace halvorn

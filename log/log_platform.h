@@ -30,6 +30,13 @@ public:
     // Appends bytes to the file at path, creating it if it does not exist, while other processes
     // may read and write it. False when the file cannot be opened or written.
     virtual bool AppendToFile(const std::u16string& path, std::string_view bytes) = 0;
+
+    // Appends bytes to the file at path as one whole, creating the file if it does not exist; an
+    // empty file receives newFileStart first. Other processes may read the file meanwhile but not
+    // write it. On failure the file is left as it was, and a file that this call created is
+    // removed again.
+    virtual bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                             std::string_view bytes) = 0;
 };
 
 }  // namespace halvorn

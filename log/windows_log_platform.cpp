@@ -27,6 +27,26 @@ private:
     HANDLE m_handle;
 };
 
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    DWORD written = 0;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// Writes at the end of the file; on failure cuts the file back to the length it had.
+bool AppendOrRestoreLength(HANDLE file, std::string_view newFileStart, std::string_view bytes) {
+    LARGE_INTEGER length{};
+    if (!GetFileSizeEx(file, &length) || !SetFilePointerEx(file, length, nullptr, FILE_BEGIN)) {
+        return false;
+    }
+    if ((length.QuadPart != 0 || WriteAll(file, newFileStart)) && WriteAll(file, bytes)) {
+        return true;
+    }
+    SetFilePointerEx(file, length, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    return false;
+}
+
 }  // namespace
 
 std::u16string WindowsLogPlatform::TemporaryDirectory() {
@@ -57,10 +77,30 @@ bool WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_vi
     if (!file) {
         return false;
     }
-    DWORD written = 0;
-    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
+    return WriteAll(file.get(), bytes);
+}
+
+bool WindowsLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                                     std::string_view bytes) {
+    const std::wstring widePath(path.begin(), path.end());
+    bool created = false;
+    bool appended = false;
+    {
+        // Readers are let in; a second writer could interleave with the record or see it cut back.
+        const FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            return false;
+        }
+        // OPEN_ALWAYS reports an existing file through the last error, even on success.
+        created = GetLastError() != ERROR_ALREADY_EXISTS;
+        appended = AppendOrRestoreLength(file.get(), newFileStart, bytes);
+    }
+    if (!appended && created) {
+        DeleteFileW(widePath.c_str());
+    }
+    return appended;
 }
 
 }  // namespace halvorn

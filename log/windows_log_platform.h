@@ -10,6 +10,8 @@ public:
     std::u16string TemporaryDirectory() override;
     LocalTime Now() override;
     bool AppendToFile(const std::u16string& path, std::string_view bytes) override;
+    bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                     std::string_view bytes) override;
 };
 
 }  // namespace halvorn

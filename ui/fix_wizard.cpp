@@ -1,5 +1,6 @@
 #include "ui/fix_wizard.h"
 
+#include "engine/run_options.h"
 #include "res/resource.h"
 #include "ui/centring.h"
 #include "ui/resource_text.h"
@@ -27,6 +28,7 @@ CFixWizard::CFixWizard(const std::u16string& commandLine, RepairService service)
     m_header.pfnCallback = SheetCallback;
 
     m_cleanPage.SetCommandLine(m_commandLine);
+    m_finishPage.SetReportOnly(RequestsReportOnly(m_commandLine));
     for (CPropPage* page : {static_cast<CPropPage*>(&m_licensePage), static_cast<CPropPage*>(&m_thankyouPage),
                             static_cast<CPropPage*>(&m_cleanPage), static_cast<CPropPage*>(&m_finishPage)}) {
         // A page that cannot be made is left out; the wizard runs with the others.

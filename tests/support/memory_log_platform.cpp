@@ -14,6 +14,22 @@ bool MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_vie
     return true;
 }
 
+bool MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                                    std::string_view bytes) {
+    if (path.empty() || wholeAppendsLeft == 0) {
+        return false;
+    }
+    if (wholeAppendsLeft > 0) {
+        --wholeAppendsLeft;
+    }
+    std::string& file = files[path];
+    if (file.empty()) {
+        file = newFileStart;
+    }
+    file += bytes;
+    return true;
+}
+
 std::string MemoryLogPlatform::OnlyFile() const {
     if (files.size() > 1) {
         throw std::logic_error("more than one log file was written");

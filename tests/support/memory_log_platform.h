@@ -14,12 +14,16 @@ public:
     LocalTime now{2026, 12, 1, 7, 9, 5, 3};  // Monday, 7 December 2026, 09:05:03
     // The next this many appends fail as an open would.
     int failingAppends = 0;
+    // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
+    int wholeAppendsLeft = -1;
     std::map<std::u16string, std::string> files;
     int appendCalls = 0;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
     bool AppendToFile(const std::u16string& path, std::string_view bytes) override;
+    bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                     std::string_view bytes) override;
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;

@@ -32,10 +32,16 @@ std::vector<std::u16string> SplitPath(const std::u16string& path) {
 
 }  // namespace
 
+struct MemoryRegistry::StoredValue {
+    RegistryValue value;
+    bool unreadable = false;
+};
+
 struct MemoryRegistry::Node {
     std::u16string name;
     Node* parent = nullptr;
     std::vector<std::unique_ptr<Node>> children;  // sorted as enumeration returns them
+    std::vector<StoredValue> values;              // in the order they were first set
     Node* linkTarget = nullptr;
     bool deleted = false;
     bool undeletable = false;
@@ -131,6 +137,38 @@ std::vector<std::u16string> MemoryRegistry::ListTree(const std::u16string& path)
     return paths;
 }
 
+void MemoryRegistry::SetValue(const std::u16string& path, RegistryValue value) {
+    if (value.name.size() > kMaxValueNameLength) {
+        throw std::invalid_argument("registry value names have at most 16,383 characters");
+    }
+    CreateKey(path);
+    std::vector<StoredValue>& values = FindExisting(path).values;
+    const auto same = std::find_if(values.begin(), values.end(), [&value](const StoredValue& stored) {
+        return EqualsIgnoringAsciiCase(stored.value.name, value.name);
+    });
+    if (same != values.end()) {
+        same->value = std::move(value);
+    } else {
+        values.push_back({std::move(value)});
+    }
+}
+
+MemoryRegistry::StoredValue& MemoryRegistry::FindValue(const std::u16string& path,
+                                                       const std::u16string& name) const {
+    std::vector<StoredValue>& values = FindExisting(path).values;
+    const auto found = std::find_if(values.begin(), values.end(), [&name](const StoredValue& stored) {
+        return EqualsIgnoringAsciiCase(stored.value.name, name);
+    });
+    if (found == values.end()) {
+        throw std::invalid_argument("no such value");
+    }
+    return *found;
+}
+
+void MemoryRegistry::MakeValueUnreadable(const std::u16string& path, const std::u16string& name) {
+    FindValue(path, name).unreadable = true;
+}
+
 void MemoryRegistry::MakeUndeletable(const std::u16string& path) {
     FindExisting(path).undeletable = true;
 }
@@ -215,6 +253,24 @@ void MemoryRegistry::Detach(Node& node) {
                                        [&node](const auto& child) { return child.get() == &node; });
     m_deleted.push_back(std::move(*position));
     siblings.erase(position);
+}
+
+RegistryStatus MemoryRegistry::EnumerateValue(RegistryKey key, std::uint32_t index,
+                                              RegistryValue& value) {
+    ++m_calls.value;
+    const Node* node = Resolve(key);
+    if (node == nullptr) {
+        return kRegistryKeyDeleted;
+    }
+    if (index >= node->values.size()) {
+        return kRegistryNoMoreItems;
+    }
+    const StoredValue& stored = node->values[index];
+    if (stored.unreadable) {
+        return kRegistryAccessDenied;
+    }
+    value = stored.value;
+    return kRegistrySuccess;
 }
 
 RegistryStatus MemoryRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {

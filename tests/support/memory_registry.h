@@ -17,6 +17,7 @@ namespace halvorn::testing {
 class MemoryRegistry final : public Registry {
 public:
     static constexpr std::size_t kMaxNameLength = 255;
+    static constexpr std::size_t kMaxValueNameLength = 16383;
 
     struct CallCounts {
         std::uint64_t open = 0;
@@ -25,10 +26,13 @@ public:
         std::uint64_t enumerated = 0;  // enumerations that returned a name
         std::uint64_t remove = 0;
         std::uint64_t close = 0;
-        std::uint64_t Total() const { return open + query + enumerate + remove + close; }
+        std::uint64_t value = 0;  // value enumerations
+        std::uint64_t Total() const { return open + query + enumerate + remove + close + value; }
         CallCounts Since(const CallCounts& earlier) const {
-            return {open - earlier.open, query - earlier.query, enumerate - earlier.enumerate,
-                    enumerated - earlier.enumerated, remove - earlier.remove, close - earlier.close};
+            return {open - earlier.open,         query - earlier.query,
+                    enumerate - earlier.enumerate, enumerated - earlier.enumerated,
+                    remove - earlier.remove,     close - earlier.close,
+                    value - earlier.value};
         }
     };
 
@@ -43,12 +47,17 @@ public:
     bool Exists(const std::u16string& path) const;
     // Every key below path (not path itself), as paths relative to it, in enumeration order.
     std::vector<std::u16string> ListTree(const std::u16string& path) const;
+    // Sets a value of the key at path, creating the key if needed. Values keep the order in which
+    // they were first set, as the Windows registry enumerates them.
+    void SetValue(const std::u16string& path, RegistryValue value);
 
     // Faults: DeleteKey of the key fails with access denied; OpenKey of it fails; the key
     // disappears right after an enumeration has returned its name.
     void MakeUndeletable(const std::u16string& path);
     void MakeUnopenable(const std::u16string& path);
     void MakeVanishAfterEnumeration(const std::u16string& path);
+    // Enumerating the value of that name fails with access denied.
+    void MakeValueUnreadable(const std::u16string& path, const std::u16string& name);
 
     const CallCounts& Calls() const { return m_calls; }
     std::size_t OpenHandleCount() const { return m_handles.size(); }
@@ -58,16 +67,20 @@ public:
     std::uint32_t QuerySubkeyCount(RegistryKey key) override;
     RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                    std::uint32_t capacity) override;
+    RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
+                                  RegistryValue& value) override;
     RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
     void CloseKey(RegistryKey key) override;
 
 private:
     struct Node;
+    struct StoredValue;
 
     Node* Resolve(RegistryKey key) const;
     Node* Find(Node* from, const std::u16string& path) const;
     Node& FindExisting(const std::u16string& path) const;
     void Detach(Node& node);
+    StoredValue& FindValue(const std::u16string& path, const std::u16string& name) const;
 
     std::unique_ptr<Node> m_root;
     std::map<RegistryKey, Node*> m_handles;

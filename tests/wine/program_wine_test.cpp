@@ -10,20 +10,25 @@
 
 #include "tests/support/log_lines.h"
 #include "tests/wine/program_process.h"
+#include "tests/wine/registry_snapshot.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
-using testing::DeleteLogFiles;
+using testing::BackupFiles;
+using testing::DeleteRunFiles;
+using testing::KeyExists;
 using testing::LinesAfterHeader;
 using testing::LogFiles;
-using testing::ProgramProcess;
-using testing::TemporaryDirectory;
-using testing::KeyExists;
+using testing::ProgramPath;
 using testing::ReadFile;
+using testing::RunProcess;
+using testing::RunReg;
+using testing::SnapshotTree;
 using testing::ScratchKey;
+using testing::TemporaryDirectory;
 using Lines = testing::LogLines;
 using testing::JoinLines;
 using testing::SectionLines;
@@ -37,21 +42,19 @@ protected:
 
     // Invalid keys in a target service and in another one, and no log file yet.
     void Seed() {
-        DeleteLogFiles();
+        DeleteRunFiles();
         ASSERT_TRUE(guard.Create(L"$%&'(a"));
+        constexpr wchar_t kNote[] = L"saved \"before\" deletion";
+        ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kGuard + L"\\$%&'(a").c_str(), L"Note", REG_SZ, kNote,
+                                  sizeof(kNote)),
+                  ERROR_SUCCESS);
         ASSERT_TRUE(guard.Create(L"Parameters\\$%&'(b\\sub"));
         ASSERT_TRUE(guard.Create(L"Parameters\\Keep"));
         ASSERT_TRUE(other.Create(L"$%&'(x"));
     }
 
     // Starts the program with arguments and returns its exit code once it has ended.
-    DWORD Run(const std::wstring& arguments) {
-        ProgramProcess program(arguments);
-        EXPECT_TRUE(program.Started()) << "the program did not start: " << GetLastError();
-        const std::optional<DWORD> exitCode = program.WaitForExit(60000);
-        EXPECT_TRUE(exitCode) << "the program did not end within a minute";
-        return exitCode.value_or(~0u);
-    }
+    static DWORD Run(const std::wstring& arguments) { return RunProcess(L"\"" + ProgramPath() + L"\" " + arguments); }
 
     bool Repaired() const {
         return !KeyExists(kGuard + L"\\$%&'(a") && !KeyExists(kGuard + L"\\Parameters\\$%&'(b") &&
@@ -101,6 +104,36 @@ TEST_F(ProgramOnWine, OverrideAlsoReachesOtherServices) {
     EXPECT_TRUE(Repaired());
     EXPECT_FALSE(KeyExists(kOther + L"\\$%&'(x"));
     EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b", "HalvornWineOther\\$%&'(x"}, 3, 3));
+}
+
+TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedKeys) {
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    EXPECT_EQ(Run(L"/noui"), 0u);
+    EXPECT_TRUE(Repaired());
+    const std::vector<std::wstring> logs = LogFiles();
+    const std::vector<std::wstring> backups = BackupFiles();
+    ASSERT_EQ(logs.size(), 1u);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0], logs[0].substr(0, logs[0].size() - 4) + L".reg");
+    EXPECT_EQ(RunReg(L"import \"" + TemporaryDirectory() + backups[0] + L"\""), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+TEST_F(ProgramOnWine, AReportListsTheKeysAndLeavesTheRegistryAsItIs) {
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    EXPECT_EQ(Run(L"/noui /Report"), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+    EXPECT_TRUE(BackupFiles().empty());
+    Lines expected = Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 0);
+    expected.insert(expected.end() - 4, "Report only: no key was deleted.");
+    EXPECT_EQ(OnlyLogLines(), expected);
+}
+
+TEST_F(ProgramOnWine, NoBackupRepairsWithoutABackup) {
+    EXPECT_EQ(Run(L"/noui -NoBackup"), 0u);
+    EXPECT_TRUE(Repaired());
+    EXPECT_TRUE(BackupFiles().empty());
+    EXPECT_EQ(OnlyLogLines(), Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
 }
 
 TEST_F(ProgramOnWine, ASecondInstanceDoesNothing) {

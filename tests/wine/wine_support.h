@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace halvorn::testing {
 
@@ -28,6 +29,26 @@ inline bool KeyExists(const std::wstring& path) {
     }
     RegCloseKey(key);
     return true;
+}
+
+inline std::wstring TemporaryDirectory() {
+    wchar_t directory[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, directory);
+    return std::wstring(directory, length);
+}
+
+// The names of the files in the temporary directory that match pattern ("Brimwell*.log").
+inline std::vector<std::wstring> TemporaryFiles(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((TemporaryDirectory() + pattern).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            names.emplace_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return names;
 }
 
 }  // namespace halvorn::testing

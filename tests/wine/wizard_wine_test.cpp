@@ -21,7 +21,7 @@ namespace halvorn {
 namespace {
 
 using testing::CaptureWindow;
-using testing::DeleteLogFiles;
+using testing::DeleteRunFiles;
 using testing::KeyExists;
 using testing::kProgramTitle;
 using testing::LinesAfterHeader;
@@ -54,7 +54,7 @@ void ExpectCentred(HWND window) {
 class WizardOnWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteLogFiles();
+        DeleteRunFiles();
         ASSERT_TRUE(guard.Create(L"$%&'(a"));
     }
 

@@ -153,13 +153,15 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
 
 TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWizardGoesOn) {
     SetEvent(repair.release);
-    repair.result = {0, 0};
-    const SheetDriver wizard(RunUntilCleanPage(u"", {HeldRepair, RefuseThread}));
+    repair.result = {2, 0};
+    // A report-only run, whose completion page says that nothing was deleted.
+    const SheetDriver wizard(RunUntilCleanPage(u"-REPORT", {HeldRepair, RefuseThread}));
     ASSERT_NE(wizard.Sheet(), nullptr);
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_EQ(repair.runs, 1);
     EXPECT_EQ(repair.threadId, uiThreadId);
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"No invalid registry keys found in the registry!");
+    const std::u16string expected = CompletionText(2, 0, true);
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), std::wstring(expected.begin(), expected.end()));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     wizard.Press(PSBTN_FINISH);

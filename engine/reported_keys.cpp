@@ -1,0 +1,58 @@
+#include "engine/reported_keys.h"
+
+#include <algorithm>
+
+#include "engine/ascii_case.h"
+
+namespace halvorn {
+
+namespace {
+
+constexpr std::u16string_view kLinkPrefix = u"system\\currentcontrolset\\";
+constexpr std::uint32_t kHighestControlSet = 999;
+
+std::u16string Folded(std::u16string_view text) {
+    std::u16string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldAsciiCase);
+    return folded;
+}
+
+// Numbered control sets are named with three digits: ControlSet001.
+std::u16string NumberedSetPrefix(std::uint32_t number) {
+    std::u16string prefix = u"system\\controlset000\\";
+    for (std::size_t digit = prefix.size() - 2; number != 0; --digit, number /= 10) {
+        prefix[digit] = static_cast<char16_t>(u'0' + number % 10);
+    }
+    return prefix;
+}
+
+}  // namespace
+
+void ReportedKeys::ResolveCurrentControlSet(Registry& registry) {
+    const OpenedKey select(registry, registry.LocalMachine(), u"SYSTEM\\Select");
+    if (!select) {
+        return;
+    }
+    RegistryValue value;
+    for (std::uint32_t index = 0;
+         registry.EnumerateValue(select.get(), index, value) == kRegistrySuccess; ++index) {
+        if (EqualsIgnoringAsciiCase(value.name, u"Current") && value.type == kRegDword &&
+            value.data.size() == 4) {
+            const std::uint32_t number = LittleEndianDword(value.data);
+            if (number >= 1 && number <= kHighestControlSet) {
+                m_currentSetPrefix = NumberedSetPrefix(number);
+            }
+            return;
+        }
+    }
+}
+
+bool ReportedKeys::Add(std::u16string_view path) {
+    std::u16string resolved = Folded(path);
+    if (!m_currentSetPrefix.empty() && resolved.starts_with(kLinkPrefix)) {
+        resolved.replace(0, kLinkPrefix.size(), m_currentSetPrefix);
+    }
+    return m_paths.insert(std::move(resolved)).second;
+}
+
+}  // namespace halvorn

@@ -1,0 +1,34 @@
+#include "engine/run_options.h"
+
+#include <algorithm>
+
+#include "engine/ascii_case.h"
+
+namespace halvorn {
+
+namespace {
+
+constexpr std::u16string_view OverrideOption = u"Override";
+constexpr std::u16string_view ReportOption = u"Report";
+constexpr std::u16string_view NoBackupOption = u"NoBackup";
+
+bool HasOption(const OptionList& options, std::u16string_view name) {
+    return std::any_of(options.begin(), options.end(), [name](const Option& option) {
+        return EqualsIgnoringAsciiCase(option.name, name);
+    });
+}
+
+}  // namespace
+
+RunOptions ReadRunOptions(const OptionList& options) {
+    return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
+            HasOption(options, NoBackupOption)};
+}
+
+bool RequestsReportOnly(std::u16string_view commandLine) {
+    OptionList options;
+    options.Parse(commandLine);
+    return ReadRunOptions(options).reportOnly;
+}
+
+}  // namespace halvorn

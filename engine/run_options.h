@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+#include "engine/option_list.h"
+
+namespace halvorn {
+
+// What the command line's options ask of a repair run. Each is an option of its own ("/" or "-",
+// any ASCII case, values ignored) in the option list.
+struct RunOptions {
+    bool scanAll = false;     // "Override": every subkey of the roots, not only the target services
+    bool reportOnly = false;  // "Report": find and log, delete nothing, back up nothing
+    bool noBackup = false;    // "NoBackup": delete without saving the trees first
+};
+
+RunOptions ReadRunOptions(const OptionList& options);
+
+// True when the command line asks for a run that deletes nothing: the wizard words its result so.
+bool RequestsReportOnly(std::u16string_view commandLine);
+
+}  // namespace halvorn

@@ -1,0 +1,251 @@
+// The backup of every deleted tree, the report-only run and the run without backup, against the
+// in-memory registry and files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/registry_cleaner.h"
+#include "engine/run_options.h"
+#include "engine/target_services.h"
+#include "tests/support/log_lines.h"
+#include "tests/support/memory_log_platform.h"
+#include "tests/support/memory_registry.h"
+#include "tests/support/utf16_text.h"
+
+namespace halvorn {
+namespace {
+
+using namespace std::string_view_literals;
+using testing::DecodeUtf16Le;
+using testing::JoinLines;
+using testing::LinesAfterHeader;
+using testing::MemoryLogPlatform;
+using testing::MemoryRegistry;
+using testing::SectionLines;
+using testing::SummaryLines;
+using Lines = testing::LogLines;
+using Paths = std::vector<std::u16string>;
+
+const std::u16string kService = u"SYSTEM\\ControlSet001\\Services\\" + std::u16string(TargetServiceTable[0]);
+const std::u16string kDevice = u"SYSTEM\\ControlSet001\\Enum\\" + std::u16string(TargetServiceTable[1]);
+const std::string kServiceName(TargetServiceTable[0].begin(), TargetServiceTable[0].end());
+constexpr char16_t kBackupPath[] = u"C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg";
+constexpr char kFileStart[] = "\xFF\xFE";  // UTF-16LE byte-order mark
+
+RegistryValue Dword(std::u16string name, std::uint8_t low) { return {std::move(name), kRegDword, {low, 0, 0, 0}}; }
+
+RegistryValue Text(std::u16string name, std::u16string_view text) {
+    return {std::move(name), kRegSz, testing::Utf16Bytes(std::u16string(text) + u'\0')};
+}
+
+// One machine: its registry, its files, and a cleaner that saves to the backup beside the log.
+class BackupRun : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(registry.OpenHandleCount(), 0u) << "a key handle leaked"; }
+
+    void Add(const std::u16string& path) { registry.CreateKey(path); }
+
+    // Three invalid trees: one with values at two levels, a plain one, and one under Enum.
+    void SeedThreeTrees() {
+        registry.SetValue(kService + u"\\$%&'(a", Text(u"", u"default"));
+        registry.SetValue(kService + u"\\$%&'(a", Dword(u"Start", 2));
+        registry.SetValue(kService + u"\\$%&'(a\\Sub", {u"Blob", kRegBinary, {0xde, 0xad}});
+        Add(kService + u"\\$%&'(b");
+        Add(kService + u"\\Parameters");
+        registry.SetValue(kDevice + u"\\0000\\$%&'(e", Text(u"Name", u"x\"y"));
+    }
+
+    static std::u16string TreeA() {
+        return u"\r\n[HKEY_LOCAL_MACHINE\\" + kService + u"\\$%&'(a]\r\n"
+               u"@=\"default\"\r\n\"Start\"=dword:00000002\r\n"
+               u"\r\n[HKEY_LOCAL_MACHINE\\" + kService + u"\\$%&'(a\\Sub]\r\n"
+               u"\"Blob\"=hex:de,ad\r\n"
+               u"\r\n";
+    }
+    static std::u16string TreeB() { return u"\r\n[HKEY_LOCAL_MACHINE\\" + kService + u"\\$%&'(b]\r\n\r\n"; }
+    static std::u16string TreeE() {
+        return u"\r\n[HKEY_LOCAL_MACHINE\\" + kDevice + u"\\0000\\$%&'(e]\r\n\"Name\"=\"x\\\"y\"\r\n\r\n";
+    }
+
+    bool HasBackup() const { return files.files.contains(kBackupPath); }
+
+    // The backup's text after its byte-order mark and header line.
+    std::u16string BackupTrees() const {
+        const std::string& bytes = files.files.at(kBackupPath);
+        EXPECT_EQ(bytes.substr(0, 2), kFileStart);
+        const std::u16string text = DecodeUtf16Le(std::string_view(bytes).substr(2));
+        constexpr std::u16string_view kHeader = u"Windows Registry Editor Version 5.00\r\n";
+        EXPECT_EQ(text.substr(0, kHeader.size()), kHeader);
+        return text.substr(kHeader.size());
+    }
+
+    Lines LogLines() const { return LinesAfterHeader(files.files.at(log.Path())); }
+
+    static Lines RunLines(const Lines& servicesLines, const Lines& enumLines, int found, int deleted) {
+        return JoinLines({SectionLines("ControlSet001", "Services"), servicesLines,
+                          SectionLines("ControlSet001", "Enum"), enumLines,
+                          SectionLines("ControlSet001", "Control"), SummaryLines(found, deleted)});
+    }
+
+    MemoryRegistry registry;
+    MemoryLogPlatform files;
+    RepairLog log{files};
+    BackupFile backup{files, BackupFile::PathBesideLog(log.Path())};
+    RegistryCleaner cleaner{registry, log, &backup};
+};
+
+TEST_F(BackupRun, SavesEveryTreeBesideTheLogBeforeDeletingIt) {
+    SeedThreeTrees();
+    cleaner.Run(u"/noui");
+    EXPECT_EQ(cleaner.invalidCount, 3);
+    EXPECT_EQ(cleaner.deletedCount, 3);
+    EXPECT_EQ(BackupTrees(), TreeA() + TreeB() + TreeE());
+    // The log is the one that a run without backup writes.
+    EXPECT_EQ(LogLines(), RunLines({kServiceName + "\\$%&'(a", kServiceName + "\\$%&'(b"}, {"0000\\$%&'(e"}, 3, 3));
+}
+
+TEST_F(BackupRun, ARunThatFindsNothingReadsNoValueAndWritesNoBackup) {
+    registry.SetValue(kService + u"\\Parameters", Dword(u"Start", 2));
+    Add(kService + u"\\Parameters\\Deeper");
+    cleaner.Run(u"/noui /Override");
+    EXPECT_EQ(cleaner.invalidCount, 0);
+    EXPECT_EQ(registry.Calls().value, 0u);
+    EXPECT_FALSE(HasBackup());
+}
+
+TEST_F(BackupRun, ATreeThatCannotBeReadWholeStaysWholeAndTheRunGoesOn) {
+    SeedThreeTrees();
+    registry.SetValue(kService + u"\\$%&'(b\\Deep\\Deeper", Dword(u"Locked", 1));
+    registry.MakeValueUnreadable(kService + u"\\$%&'(b\\Deep\\Deeper", u"Locked");
+    registry.SetValue(kDevice + u"\\0000\\$%&'(e\\Sub", Dword(u"Line\nBreak", 1));
+    Add(kService + u"\\$%&'(c\\Hidden");
+    registry.MakeUnopenable(kService + u"\\$%&'(c\\Hidden");
+    cleaner.Run(u"");
+    EXPECT_EQ(cleaner.invalidCount, 4);
+    EXPECT_EQ(cleaner.deletedCount, 1);
+    EXPECT_EQ(BackupTrees(), TreeA());
+    EXPECT_EQ(registry.ListTree(kService), (Paths{u"$%&'(b", u"$%&'(b\\Deep", u"$%&'(b\\Deep\\Deeper",
+                                                  u"$%&'(c", u"$%&'(c\\Hidden", u"Parameters"}));
+    EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e\\Sub"));
+    EXPECT_EQ(LogLines(), RunLines({kServiceName + "\\$%&'(a"}, {}, 4, 1));
+}
+
+TEST_F(BackupRun, DeletesOnlyWhatTheFileHasTaken) {
+    SeedThreeTrees();
+    files.wholeAppendsLeft = 0;
+    cleaner.Run(u"");
+    EXPECT_EQ(cleaner.invalidCount, 3);
+    EXPECT_EQ(cleaner.deletedCount, 0);
+    EXPECT_FALSE(HasBackup());
+    EXPECT_EQ(LogLines(), RunLines({}, {}, 3, 0));
+
+    // Room for one tree more.
+    files.wholeAppendsLeft = 1;
+    RegistryCleaner later(registry, log, &backup);
+    later.Run(u"");
+    EXPECT_EQ(later.invalidCount, 3);
+    EXPECT_EQ(later.deletedCount, 1);
+    EXPECT_EQ(BackupTrees(), TreeA());
+    EXPECT_TRUE(registry.Exists(kService + u"\\$%&'(b"));
+    EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e"));
+}
+
+// The backup is written before the deletion starts, so what a failed deletion removed can be
+// restored from it.
+TEST_F(BackupRun, APartlyDeletedTreeIsSavedWhole) {
+    Add(kService + u"\\$%&'(p\\a");
+    Add(kService + u"\\$%&'(p\\b");
+    registry.MakeUndeletable(kService + u"\\$%&'(p\\b");
+    cleaner.Run(u"");
+    EXPECT_EQ(cleaner.deletedCount, 0);
+    EXPECT_EQ(registry.ListTree(kService), (Paths{u"$%&'(p", u"$%&'(p\\b"}));
+    const std::u16string key = u"\r\n[HKEY_LOCAL_MACHINE\\" + kService + u"\\$%&'(p";
+    EXPECT_EQ(BackupTrees(), key + u"]\r\n" + key + u"\\a]\r\n" + key + u"\\b]\r\n\r\n");
+}
+
+TEST_F(BackupRun, NoBackupDeletesWithoutSaving) {
+    for (const char16_t* commandLine : {u"/NoBackup", u"/noui -nobackup", u"/NOBACKUP:yes"}) {
+        SeedThreeTrees();
+        RegistryCleaner run(registry, log, &backup);
+        run.Run(commandLine);
+        EXPECT_EQ(run.deletedCount, 3);
+        EXPECT_FALSE(HasBackup());
+    }
+}
+
+TEST_F(BackupRun, ReportFindsAndLogsWhatARunWouldDeleteAndTouchesNothing) {
+    SeedThreeTrees();
+    Add(kService + u"\\$%&'(a\\$%&'(inner");
+    Add(kService + u"\\$%&'(stuck");
+    registry.MakeUndeletable(kService + u"\\$%&'(stuck");
+    const Paths before = registry.ListTree(u"SYSTEM");
+    cleaner.Run(u"/noui /Report");
+    EXPECT_EQ(cleaner.invalidCount, 4);
+    EXPECT_EQ(cleaner.deletedCount, 0);
+    EXPECT_EQ(registry.ListTree(u"SYSTEM"), before);
+    EXPECT_EQ(registry.Calls().remove, 0u);
+    EXPECT_EQ(registry.Calls().value, 0u);
+    EXPECT_FALSE(HasBackup());
+    const Lines found = {kServiceName + "\\$%&'(a", kServiceName + "\\$%&'(b", kServiceName + "\\$%&'(stuck"};
+    Lines expected = RunLines(found, {"0000\\$%&'(e"}, 4, 0);
+    expected.insert(expected.end() - 4, "Report only: no key was deleted.");
+    EXPECT_EQ(LogLines(), expected);
+}
+
+TEST_F(BackupRun, AReportThroughTheCurrentControlSetLinkListsWhatADeletingRunDeletes) {
+    SeedThreeTrees();
+    Add(u"SYSTEM\\ControlSet002\\Services\\" + std::u16string(TargetServiceTable[0]) + u"\\$%&'(old");
+    registry.CreateLink(u"SYSTEM\\CurrentControlSet", u"SYSTEM\\ControlSet001");
+    registry.SetValue(u"SYSTEM\\Select", Dword(u"Current", 1));
+    MemoryLogPlatform reportFiles;
+    RepairLog reportLog(reportFiles);
+    RegistryCleaner report(registry, reportLog);
+    report.Run(u"/Report");
+    cleaner.Run(u"");
+
+    EXPECT_EQ(report.invalidCount, 4);
+    EXPECT_EQ(cleaner.invalidCount, 4);
+    EXPECT_EQ(cleaner.deletedCount, 4);
+    Lines expected = LogLines();
+    expected.insert(expected.end() - 4, "Report only: no key was deleted.");
+    expected[expected.size() - 2] = "Deleted registry keys count\t: 0";
+    EXPECT_EQ(LinesAfterHeader(reportFiles.OnlyFile()), expected);
+}
+
+TEST(RunOptions, ReportIsAnOptionOfItsOwnInAnyCase) {
+    for (const char16_t* commandLine : {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT"}) {
+        EXPECT_TRUE(RequestsReportOnly(commandLine));
+    }
+    for (const char16_t* commandLine :
+         {u"", u"Report", u"/Reports", u"/noui", u"foo /Report", u"/a b /Report", u"/noui:Report"}) {
+        EXPECT_FALSE(RequestsReportOnly(commandLine));
+    }
+}
+
+TEST(BackupFileName, IsTheLogsNameEndingInReg) {
+    EXPECT_EQ(BackupFile::PathBesideLog(u"C:\\Temp\\Brimwell1-2-2027 0h0m0s.log"), u"C:\\Temp\\Brimwell1-2-2027 0h0m0s.reg");
+    EXPECT_EQ(BackupFile::PathBesideLog(u"Brimwell1-2-2027 0h0m0s.log"), u"Brimwell1-2-2027 0h0m0s.reg");
+    EXPECT_EQ(BackupFile::PathBesideLog(u""), u"");
+}
+
+TEST(BackupFileWrite, StartsANewFileWithItsHeaderOnlyOnce) {
+    MemoryLogPlatform files;
+    BackupFile backup(files, u"b.reg");
+    ASSERT_TRUE(backup.Append(u"one"));
+    // A file left by an earlier run in the same second already has its header.
+    BackupFile later(files, u"b.reg");
+    ASSERT_TRUE(later.Append(u"two"));
+    EXPECT_EQ(DecodeUtf16Le(files.files.at(u"b.reg")),
+              u"\uFEFFWindows Registry Editor Version 5.00\r\none\r\ntwo\r\n");
+}
+
+TEST(BackupFileWrite, WithoutAPathNothingIsWritten) {
+    MemoryLogPlatform files;
+    BackupFile backup(files, u"");
+    EXPECT_FALSE(backup.Append(u"tree"));
+    EXPECT_TRUE(files.files.empty());
+}
+
+}  // namespace
+}  // namespace halvorn

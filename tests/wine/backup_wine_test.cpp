@@ -1,0 +1,158 @@
+// The backup against Wine's real registry, with Wine's own reg.exe as the reference: the backup
+// holds what "reg export" writes for the deleted trees, and "reg import" of it restores them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/reg_file_format.h"
+#include "engine/registry_cleaner.h"
+#include "engine/windows_registry.h"
+#include "log/windows_log_platform.h"
+#include "tests/support/utf16_text.h"
+#include "tests/wine/child_process.h"
+#include "tests/wine/registry_snapshot.h"
+#include "tests/wine/scratch_key.h"
+#include "tests/wine/wine_support.h"
+
+namespace halvorn {
+namespace {
+
+using namespace std::string_view_literals;
+using testing::DecodeUtf16Le;
+using testing::ReadFile;
+using testing::RunReg;
+using testing::ScratchKey;
+using testing::SnapshotTree;
+using testing::TemporaryDirectory;
+using testing::Utf16Bytes;
+using testing::Wide;
+
+constexpr char kByteOrderMark[] = "\xFF\xFE";
+
+std::vector<std::uint8_t> Counting(int count) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes.push_back(static_cast<std::uint8_t>(i * 7));
+    }
+    return bytes;
+}
+
+// A file's text after its byte-order mark and the export header line, which it must start with.
+std::u16string TextAfterHeader(const std::string& bytes) {
+    const std::string start = kByteOrderMark + EncodeUtf16Le(kRegFileHeader);
+    EXPECT_EQ(bytes.substr(0, start.size()), start);
+    return DecodeUtf16Le(std::string_view(bytes).substr(std::min(start.size(), bytes.size())));
+}
+
+class BackupOnWine : public ::testing::Test {
+protected:
+    void TearDown() override {
+        DeleteFileW(m_logPath.c_str());
+        DeleteFileW(m_backupPath.c_str());
+    }
+
+    // Sets a value of the key below the service, creating the key.
+    void Set(const std::wstring& below, const RegistryValue& value) {
+        ASSERT_TRUE(guard.Create(below));
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kGuard + L"\\" + below).c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+        const std::wstring name = Wide(value.name);
+        EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
+                                 static_cast<DWORD>(value.data.size())),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    // What "reg export" writes for the key at path below the service, after its header line.
+    std::u16string Exported(const std::wstring& below) const {
+        const std::wstring file = TemporaryDirectory() + L"halvorn-reference-export.reg";
+        EXPECT_EQ(RunReg(L"export \"HKLM\\" + kGuard + L"\\" + below + L"\" \"" + file + L"\" /y"), 0u);
+        const std::string bytes = ReadFile(file);
+        DeleteFileW(file.c_str());
+        return TextAfterHeader(bytes);
+    }
+
+    // A repair run with the backup beside its log, as the program makes it.
+    void RunRepair(const char16_t* commandLine) {
+        WindowsRegistry registry;
+        WindowsLogPlatform files;
+        RepairLog log(files);
+        BackupFile backup(files, BackupFile::PathBesideLog(log.Path()));
+        RegistryCleaner cleaner(registry, log, &backup);
+        cleaner.Run(commandLine);
+        invalidCount = cleaner.invalidCount;
+        deletedCount = cleaner.deletedCount;
+        m_logPath = Wide(log.Path());
+        m_backupPath = Wide(backup.Path());
+    }
+
+    std::string BackupBytes() const { return ReadFile(m_backupPath); }
+    DWORD ImportBackup() const { return RunReg(L"import \"" + m_backupPath + L"\""); }
+
+    const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";
+    ScratchKey guard{kGuard};
+    std::int32_t invalidCount = 0;
+    std::int32_t deletedCount = 0;
+
+private:
+    std::wstring m_logPath;
+    std::wstring m_backupPath;
+};
+
+TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees) {
+    const std::wstring first = L"$%&'(a]b c";
+    Set(first, {u"", kRegSz, Utf16Bytes(u"default \"quoted\" C:\\path\0"sv)});
+    Set(first, {u"quotes \"and\" back\\slashes", kRegSz,
+                Utf16Bytes(u"\"\\\\server\\share\" \u00e9\u00df \u4e2d\u6587 \U0001F600\U00010348\0"sv)});
+    Set(first, {u"empty", kRegSz, Utf16Bytes(u"\0"sv)});
+    Set(first, {u"expand", kRegExpandSz, Utf16Bytes(u"%SystemRoot%\\system32\0"sv)});
+    Set(first, {u"multi", kRegMultiSz, Utf16Bytes(u"one\0two \u00e9\0\0"sv)});
+    Set(first, {u"binary", kRegBinary, Counting(300)});
+    Set(first, {u"binary empty", kRegBinary, {}});
+    Set(first, {u"dword", kRegDword, {0x78, 0x56, 0x34, 0x12}});
+    Set(first, {u"qword", kRegQword, Counting(8)});
+    Set(first, {u"none", kRegNone, Counting(3)});
+    Set(first, {u"none empty", kRegNone, {}});
+    Set(first, {u"unusual type", 0x12345, Counting(40)});
+    Set(first, {std::u16string(300, u'L'), kRegBinary, Counting(50)});
+    Set(first + L"\\Sub key ] here", {u"", kRegDword, {1, 0, 0, 0}});
+    Set(first + L"\\Sub key ] here\\" + std::wstring(200, L'k'), {u"deep", kRegSz, Utf16Bytes(u"x\0"sv)});
+    ASSERT_TRUE(guard.Create(first + L"\\Empty"));
+    const std::wstring second = L"Parameters\\$%&'(second";
+    Set(second, {u"", kRegSz, Utf16Bytes(u"only the default\0"sv)});
+    Set(L"Parameters", {u"Kept", kRegDword, {2, 0, 0, 0}});
+
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    const std::u16string exports = Exported(first) + Exported(second);
+    RunRepair(u"");
+
+    EXPECT_EQ(invalidCount, 2);
+    EXPECT_EQ(deletedCount, 2);
+    EXPECT_EQ(TextAfterHeader(BackupBytes()), exports);
+    EXPECT_NE(SnapshotTree(kGuard), before);
+    EXPECT_EQ(ImportBackup(), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+// reg export would write these so that an import changed their bytes; the backup must not. (Wine
+// terminates every string that a program sets, so an unterminated one cannot be made here.)
+TEST_F(BackupOnWine, DataThatQuotingWouldAlterComesBackExactly) {
+    const std::wstring key = L"$%&'(odd";
+    Set(key, {u"line break", kRegSz, Utf16Bytes(u"one\r\ntwo\0"sv)});
+    Set(key, {u"no data", kRegSz, {}});
+    Set(key, {u"inner nul", kRegSz, Utf16Bytes(u"a\0b\0"sv)});
+    Set(key, {u"short dword", kRegDword, {1, 2}});
+    Set(key, {u"long dword", kRegDword, Counting(5)});
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    RunRepair(u"/noui");
+
+    EXPECT_EQ(deletedCount, 1);
+    EXPECT_EQ(ImportBackup(), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+}  // namespace
+}  // namespace halvorn

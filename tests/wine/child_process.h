@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace halvorn::testing {
+
+// A program started as a process of its own. Ended by force when the object goes while it still
+// runs, so that a test failing part-way leaves nothing behind.
+class ChildProcess {
+public:
+    explicit ChildProcess(std::wstring commandLine);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return m_process != nullptr; }
+    // The exit code once the process has ended, or nothing when it still runs after timeoutMs.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs);
+
+private:
+    HANDLE m_process = nullptr;
+};
+
+// Runs commandLine to its end and returns its exit code; a failure to start or to end within a
+// minute fails the test.
+DWORD RunProcess(std::wstring commandLine);
+
+// Wine's own reg.exe, the reference for the export format: "export KEY FILE /y", "import FILE".
+inline DWORD RunReg(const std::wstring& arguments) { return RunProcess(L"reg.exe " + arguments); }
+
+}  // namespace halvorn::testing
