@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+
+#include "tests/support/log_lines.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn::testing {
@@ -24,6 +28,19 @@ void DeleteRunFiles() {
             DeleteFileW((TemporaryDirectory() + name).c_str());
         }
     }
+}
+
+std::vector<std::string> OnlyLogLines() {
+    const std::vector<std::wstring> names = LogFiles();
+    if (names.size() != 1) {
+        ADD_FAILURE() << names.size() << " log files";
+        return {};
+    }
+    EXPECT_TRUE(std::regex_match(names[0], std::wregex(LR"(Brimwell\d{1,2}-\d{1,2}-\d{4} \d{1,2}h\d{1,2}m\d{1,2}s\.log)")))
+        << std::string(names[0].begin(), names[0].end());
+    const std::string bytes = ReadFile(TemporaryDirectory() + names[0]);
+    EXPECT_EQ(bytes.substr(0, 4), "\r\n\r\n");
+    return LinesAfterHeader(bytes);
 }
 
 }  // namespace halvorn::testing

@@ -22,4 +22,8 @@ std::vector<std::wstring> BackupFiles();
 // Removes both, so that a test sees only the files of its own runs.
 void DeleteRunFiles();
 
+// The lines after the header of the only log file, whose name must follow the log's pattern; a
+// missing or second log fails the test.
+std::vector<std::string> OnlyLogLines();
+
 }  // namespace halvorn::testing

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,9 @@ namespace {
 using testing::BackupFiles;
 using testing::DeleteRunFiles;
 using testing::KeyExists;
-using testing::LinesAfterHeader;
 using testing::LogFiles;
+using testing::OnlyLogLines;
 using testing::ProgramPath;
-using testing::ReadFile;
 using testing::RunProcess;
 using testing::RunReg;
 using testing::SnapshotTree;
@@ -59,20 +57,6 @@ protected:
     bool Repaired() const {
         return !KeyExists(kGuard + L"\\$%&'(a") && !KeyExists(kGuard + L"\\Parameters\\$%&'(b") &&
                KeyExists(kGuard + L"\\Parameters\\Keep");
-    }
-
-    // The run's lines in the only log file, whose name must follow the log's pattern.
-    Lines OnlyLogLines() {
-        const std::vector<std::wstring> names = LogFiles();
-        if (names.size() != 1) {
-            ADD_FAILURE() << names.size() << " log files";
-            return {};
-        }
-        EXPECT_TRUE(std::regex_match(names[0], std::wregex(LR"(Brimwell\d{1,2}-\d{1,2}-\d{4} \d{1,2}h\d{1,2}m\d{1,2}s\.log)")))
-            << std::string(names[0].begin(), names[0].end());
-        const std::string bytes = ReadFile(TemporaryDirectory() + names[0]);
-        EXPECT_EQ(bytes.substr(0, 4), "\r\n\r\n");
-        return LinesAfterHeader(bytes);
     }
 
     // The log of a run in Wine's one control set, with its deletions under Services.

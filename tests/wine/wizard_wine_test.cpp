@@ -24,10 +24,7 @@ using testing::CaptureWindow;
 using testing::DeleteRunFiles;
 using testing::KeyExists;
 using testing::kProgramTitle;
-using testing::LinesAfterHeader;
 using testing::LogFiles;
-using testing::ReadFile;
-using testing::TemporaryDirectory;
 using testing::ProgramProcess;
 using testing::ScratchKey;
 using testing::SheetDriver;
@@ -139,16 +136,10 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     EXPECT_TRUE(LogFiles().empty());
 }
 
-// The log lines of the one log file after its header, which carries the time; the file is removed.
+// The lines of the one log file after its header; the run's files are removed.
 std::vector<std::string> TakeOnlyLog() {
-    const std::vector<std::wstring> names = LogFiles();
-    if (names.size() != 1) {
-        ADD_FAILURE() << names.size() << " log files";
-        return {};
-    }
-    const std::wstring path = TemporaryDirectory() + names[0];
-    std::vector<std::string> lines = LinesAfterHeader(ReadFile(path));
-    DeleteFileW(path.c_str());
+    std::vector<std::string> lines = testing::OnlyLogLines();
+    DeleteRunFiles();
     return lines;
 }
 

@@ -15,6 +15,7 @@
 #include "tests/wine/screenshot.h"
 #include "tests/wine/sheet_driver.h"
 #include "tests/wine/wait_until.h"
+#include "tests/wine/wine_support.h"
 #include "tests/wizard_wine/gdi_object_count.h"
 #include "ui/completion_text.h"
 #include "ui/fix_wizard.h"
@@ -140,7 +141,7 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     const std::u16string expected = CompletionText(5, 3, false);
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), std::wstring(expected.begin(), expected.end()));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kBackButton));
     EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
@@ -161,7 +162,7 @@ TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWiza
     EXPECT_EQ(repair.runs, 1);
     EXPECT_EQ(repair.threadId, uiThreadId);
     const std::u16string expected = CompletionText(2, 0, true);
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), std::wstring(expected.begin(), expected.end()));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     wizard.Press(PSBTN_FINISH);
