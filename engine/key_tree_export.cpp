@@ -32,7 +32,9 @@ bool KeyTreeExport::AppendTree(RegistryKey parentKey, std::u16string& keyPath,
 
 bool KeyTreeExport::AppendKey(RegistryKey key, const std::u16string& keyPath,
                               std::u16string& text) {
-    AppendRegKeyLine(text, keyPath);
+    if (!AppendRegKeyLine(text, keyPath)) {
+        return false;
+    }
     for (std::uint32_t index = 0;; ++index) {
         const RegistryStatus status = m_registry.EnumerateValue(key, index, m_value);
         if (status == kRegistryNoMoreItems) {

@@ -20,8 +20,8 @@ public:
 
     // Appends the tree of the key whose name ends keyPath (a path relative to HKEY_LOCAL_MACHINE)
     // and which is an immediate subkey of parentKey. keyPath holds its entry value again on
-    // return. False when a key or a value of the tree cannot be read, or a value cannot be written
-    // as a line: the text then lacks part of the tree.
+    // return. False when a key or a value of the tree cannot be read, or a key or a value cannot be
+    // written as a line: the text then lacks part of the tree.
     bool AppendTree(RegistryKey parentKey, std::u16string& keyPath, std::u16string& text);
 
 private:

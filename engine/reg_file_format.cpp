@@ -81,10 +81,14 @@ void AppendHexData(std::u16string& text, std::size_t lineStart, const RegistryVa
 
 }  // namespace
 
-void AppendRegKeyLine(std::u16string& text, std::u16string_view keyPath) {
+bool AppendRegKeyLine(std::u16string& text, std::u16string_view keyPath) {
+    if (std::any_of(keyPath.begin(), keyPath.end(), BreaksLine)) {
+        return false;
+    }
     text += u"\r\n[HKEY_LOCAL_MACHINE\\";
     text += keyPath;
     text += u"]\r\n";
+    return true;
 }
 
 bool AppendRegValueLines(std::u16string& text, const RegistryValue& value) {

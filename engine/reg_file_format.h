@@ -13,7 +13,9 @@ namespace halvorn {
 inline constexpr std::u16string_view kRegFileHeader = u"Windows Registry Editor Version 5.00\r\n";
 
 // A blank line, then "[HKEY_LOCAL_MACHINE\keyPath]", for keyPath relative to HKEY_LOCAL_MACHINE.
-void AppendRegKeyLine(std::u16string& text, std::u16string_view keyPath);
+// False, with nothing appended, when a name in the path holds a character that the line cannot
+// carry (a line break or a NUL): import would read a broken line as other keys and values.
+bool AppendRegKeyLine(std::u16string& text, std::u16string_view keyPath);
 
 // The value's line, with long hex data wrapped over continuation lines. A string is quoted only
 // when quoting gives back the same bytes on import; other data is written as hex. False, with

@@ -18,6 +18,7 @@ inline constexpr RegistryStatus kRegistrySuccess = 0;
 inline constexpr RegistryStatus kRegistryFileNotFound = 2;    // ERROR_FILE_NOT_FOUND
 inline constexpr RegistryStatus kRegistryAccessDenied = 5;    // ERROR_ACCESS_DENIED
 inline constexpr RegistryStatus kRegistryInvalidHandle = 6;   // ERROR_INVALID_HANDLE
+inline constexpr RegistryStatus kRegistryInvalidName = 123;   // ERROR_INVALID_NAME
 inline constexpr RegistryStatus kRegistryMoreData = 234;      // ERROR_MORE_DATA
 inline constexpr RegistryStatus kRegistryNoMoreItems = 259;   // ERROR_NO_MORE_ITEMS
 inline constexpr RegistryStatus kRegistryKeyDeleted = 1018;   // ERROR_KEY_DELETED
@@ -60,7 +61,9 @@ public:
     virtual std::uint32_t QuerySubkeyCount(RegistryKey key) = 0;
 
     // Copies the NUL-terminated name of the subkey at index into name. Fails when the name and its
-    // terminator do not fit capacity characters, and past the last index.
+    // terminator do not fit capacity characters, past the last index, and with kRegistryInvalidName
+    // when the name holds a NUL: the registry counts the characters of a name, so the native calls
+    // can make one, but no call here that takes a name could reach that key.
     virtual RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                            std::uint32_t capacity) = 0;
 

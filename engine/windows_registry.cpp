@@ -47,13 +47,15 @@ RegistryStatus WindowsRegistry::EnumerateSubkey(RegistryKey key, std::uint32_t i
     DWORD length = capacity;
     const LSTATUS status = RegEnumKeyExW(ToHkey(key), index, m_name.data(), &length, nullptr,
                                          nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS) {
-        // On success length counts the name without its terminator, which fits the capacity.
-        for (DWORD i = 0; i < length; ++i) {
-            name[i] = static_cast<char16_t>(m_name[i]);
-        }
-        name[length] = u'\0';
+    if (status != ERROR_SUCCESS) {
+        return status;
     }
+    // On success length counts the name without its terminator, which fits the capacity.
+    if (std::find(m_name.begin(), m_name.begin() + length, L'\0') != m_name.begin() + length) {
+        return ERROR_INVALID_NAME;
+    }
+    std::copy(m_name.begin(), m_name.begin() + length, name);
+    name[length] = u'\0';
     return status;
 }
 

@@ -16,6 +16,7 @@
 namespace halvorn {
 namespace {
 
+using namespace std::string_literals;
 using namespace std::string_view_literals;
 using testing::DecodeUtf16Le;
 using testing::JoinLines;
@@ -121,14 +122,25 @@ TEST_F(BackupRun, ATreeThatCannotBeReadWholeStaysWholeAndTheRunGoesOn) {
     registry.SetValue(kDevice + u"\\0000\\$%&'(e\\Sub", Dword(u"Line\nBreak", 1));
     Add(kService + u"\\$%&'(c\\Hidden");
     registry.MakeUnopenable(kService + u"\\$%&'(c\\Hidden");
+    // Key names that no key line can carry, made as the native calls can make them; the name with
+    // a NUL has a sibling that a name cut at the NUL would reach instead.
+    const Paths unsavable = {u"$%&'(\rown", u"$%&'(d\\Deep\\a\nb", u"$%&'(f\\line\r", u"$%&'(h\\Deep\\a\0b"s,
+                             u"$%&'(h\\Deep\\a"};
+    for (const std::u16string& path : unsavable) {
+        Add(kService + u"\\" + path);
+    }
     cleaner.Run(u"");
-    EXPECT_EQ(cleaner.invalidCount, 4);
+    EXPECT_EQ(cleaner.invalidCount, 8);
     EXPECT_EQ(cleaner.deletedCount, 1);
     EXPECT_EQ(BackupTrees(), TreeA());
-    EXPECT_EQ(registry.ListTree(kService), (Paths{u"$%&'(b", u"$%&'(b\\Deep", u"$%&'(b\\Deep\\Deeper",
-                                                  u"$%&'(c", u"$%&'(c\\Hidden", u"Parameters"}));
+    for (const std::u16string& path : Paths{u"$%&'(b\\Deep\\Deeper", u"$%&'(c\\Hidden"}) {
+        EXPECT_TRUE(registry.Exists(kService + u"\\" + path));
+    }
+    for (const std::u16string& path : unsavable) {
+        EXPECT_TRUE(registry.Exists(kService + u"\\" + path));
+    }
     EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e\\Sub"));
-    EXPECT_EQ(LogLines(), RunLines({kServiceName + "\\$%&'(a"}, {}, 4, 1));
+    EXPECT_EQ(LogLines(), RunLines({kServiceName + "\\$%&'(a"}, {}, 8, 1));
 }
 
 TEST_F(BackupRun, DeletesOnlyWhatTheFileHasTaken) {
@@ -164,12 +176,14 @@ TEST_F(BackupRun, APartlyDeletedTreeIsSavedWhole) {
     EXPECT_EQ(BackupTrees(), key + u"]\r\n" + key + u"\\a]\r\n" + key + u"\\b]\r\n\r\n");
 }
 
+// Without a backup there is no line to carry a name: trees with line breaks in names go too.
 TEST_F(BackupRun, NoBackupDeletesWithoutSaving) {
     for (const char16_t* commandLine : {u"/NoBackup", u"/noui -nobackup", u"/NOBACKUP:yes"}) {
         SeedThreeTrees();
+        Add(kService + u"\\$%&'(\n\\a\rb");
         RegistryCleaner run(registry, log, &backup);
         run.Run(commandLine);
-        EXPECT_EQ(run.deletedCount, 3);
+        EXPECT_EQ(run.deletedCount, 4);
         EXPECT_FALSE(HasBackup());
     }
 }

@@ -117,19 +117,21 @@ TEST(RegFileValue, ALongOrEscapedNameMovesTheFirstWrap) {
                   u"  0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18,19,1a,1b,1c,1d\r\n");
 }
 
-TEST(RegFileValue, ANameThatNoLineCanCarryIsRefused) {
+TEST(RegFileLines, ANameThatNoLineCanCarryIsRefused) {
     for (const std::u16string_view name :
-         {u"a\nb"sv, u"a\rb"sv, u"a\0b"sv}) {
+         {u"a\nb"sv, u"a\rb"sv, u"a\0b"sv, u"\n"sv, u"ab\r"sv}) {
         std::u16string text = u"kept";
         EXPECT_FALSE(AppendRegValueLines(text, {std::u16string(name), kRegDword, Counting(4)}));
+        EXPECT_FALSE(AppendRegKeyLine(text, u"SYSTEM\\Set\\" + std::u16string(name) + u"\\$%&'(a"));
         EXPECT_EQ(text, u"kept");
     }
 }
 
+// Import takes the key's name up to the line's last "]", so brackets inside a name come back.
 TEST(RegFileKey, AKeyLineFollowsABlankLineAndKeepsItsNameAsItIs) {
     std::u16string text;
-    AppendRegKeyLine(text, u"SYSTEM\\Set\\Services\\X\\$%&'(a]b c");
-    EXPECT_EQ(text, u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Set\\Services\\X\\$%&'(a]b c]\r\n");
+    EXPECT_TRUE(AppendRegKeyLine(text, u"SYSTEM\\Set\\Services\\X\\$%&'(a]b c]"));
+    EXPECT_EQ(text, u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Set\\Services\\X\\$%&'(a]b c]]\r\n");
 }
 
 TEST(RegFileText, IsLittleEndianUtf16) {

@@ -231,6 +231,9 @@ RegistryStatus MemoryRegistry::EnumerateSubkey(RegistryKey key, std::uint32_t in
     if (child.name.size() + 1 > capacity) {
         return kRegistryMoreData;
     }
+    if (child.name.find(u'\0') != std::u16string::npos) {
+        return kRegistryInvalidName;
+    }
     std::copy(child.name.begin(), child.name.end(), name);
     name[child.name.size()] = u'\0';
     ++m_calls.enumerated;

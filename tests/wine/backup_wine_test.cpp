@@ -22,6 +22,7 @@ namespace {
 
 using namespace std::string_view_literals;
 using testing::DecodeUtf16Le;
+using testing::KeyExists;
 using testing::ReadFile;
 using testing::RunReg;
 using testing::ScratchKey;
@@ -124,13 +125,17 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees)
     const std::wstring second = L"Parameters\\$%&'(second";
     Set(second, {u"", kRegSz, Utf16Bytes(u"only the default\0"sv)});
     Set(L"Parameters", {u"Kept", kRegDword, {2, 0, 0, 0}});
+    // No key line can carry this name, so its tree stays.
+    const std::wstring unsavable = L"Parameters\\$%&'(kept\\line\nbreak";
+    Set(unsavable, {u"inner", kRegSz, Utf16Bytes(u"stays\0"sv)});
 
     const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
     const std::u16string exports = Exported(first) + Exported(second);
     RunRepair(u"");
 
-    EXPECT_EQ(invalidCount, 2);
+    EXPECT_EQ(invalidCount, 3);
     EXPECT_EQ(deletedCount, 2);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\" + unsavable));
     EXPECT_EQ(TextAfterHeader(BackupBytes()), exports);
     EXPECT_NE(SnapshotTree(kGuard), before);
     EXPECT_EQ(ImportBackup(), 0u);
