@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/current_user.h"
+#include "app/exit_code.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/system_repair.h"
@@ -16,41 +17,47 @@ namespace {
 
 using namespace halvorn;
 
-void Start(const std::u16string& arguments) {
+RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
+    const bool silent = IsSilentCommandLine(arguments);
     const bool administrator = IsCurrentUserAdmin();
     // Refused users create no mutex, so any number of them can see the refusal at once.
     std::optional<SingleInstanceMutex> mutex;
     if (administrator) {
         mutex.emplace();
     }
-    const MutexOutcome outcome = mutex && mutex->IsFirstInstance() ? MutexOutcome::Created
-                                                                   : MutexOutcome::ExistedOrFailed;
-    switch (DecideStartup(administrator, outcome, IsSilentCommandLine(arguments))) {
+    const MutexOutcome mutexOutcome = mutex && mutex->IsFirstInstance() ? MutexOutcome::Created
+                                                                        : MutexOutcome::ExistedOrFailed;
+    switch (DecideStartup(administrator, mutexOutcome, silent)) {
     case StartupAction::RefuseUser:
-        MessageBoxW(nullptr, LoadResourceString(IDS_NOT_ADMIN).c_str(),
-                    LoadResourceString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
-        break;
+        // An unattended run that reads its outcome from the exit code has nobody to close a box.
+        if (!(silent && options.exitCode)) {
+            MessageBoxW(nullptr, LoadResourceString(IDS_NOT_ADMIN).c_str(),
+                        LoadResourceString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        }
+        return {RunOutcome::End::Refused, {}};
     case StartupAction::ActivateOtherInstance:
         ActivateRunningInstance(LoadResourceString(IDS_APP_TITLE).c_str());
-        break;
+        return {RunOutcome::End::AnotherCopyRunning, {}};
     case StartupAction::SilentRun:
-        RunSystemRepair(arguments);
-        break;
+        return {RunOutcome::End::Repaired, RunSystemRepair(arguments)};
     case StartupAction::WizardRun:
-        RunWizard(arguments);
-        break;
+        return RunWizard(arguments);
     }
+    return {};
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     const std::wstring_view text = arguments != nullptr ? arguments : L"";
+    RunOptions options;
+    RunOutcome outcome;
     try {
-        Start(std::u16string(text.begin(), text.end()));
+        const std::u16string argumentString(text.begin(), text.end());
+        options = ReadRunOptions(argumentString);
+        outcome = Start(argumentString, options);
     } catch (...) {
-        // Nothing is shown: a repair tool that runs unattended ends quietly, and its exit code is
-        // 0 on every path.
+        // Nothing is shown: a repair tool that runs unattended ends quietly, as a failure.
     }
-    return 0;
+    return ExitCodeFor(outcome, options);
 }

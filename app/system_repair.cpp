@@ -15,7 +15,7 @@ RepairCounts RunSystemRepair(const std::u16string& arguments) {
     BackupFile backup(files, BackupFile::PathBesideLog(ProcessLog().Path()));
     RegistryCleaner cleaner(registry, ProcessLog(), &backup);
     cleaner.Run(arguments);
-    return {cleaner.invalidCount, cleaner.deletedCount};
+    return {cleaner.invalidCount, cleaner.deletedCount, !cleaner.systemKeyOpened};
 }
 
 }  // namespace halvorn

@@ -5,10 +5,14 @@
 
 namespace halvorn {
 
-void RunWizard(const std::u16string& arguments) {
+RunOutcome RunWizard(const std::u16string& arguments) {
     CFixWizard wizard(arguments, {RunSystemRepair, StartDetachedThread});
     // At start-up the thread has no active window, so the sheet stands alone in the work area.
-    wizard.RunModal(GetActiveWindow());
+    if (wizard.RunModal(GetActiveWindow()) < 0) {
+        return {RunOutcome::End::Failed, {}};  // the sheet could not be created
+    }
+    const std::optional<RepairCounts> repair = wizard.RepairResult();
+    return repair ? RunOutcome{RunOutcome::End::Repaired, *repair} : RunOutcome{RunOutcome::End::Cancelled, {}};
 }
 
 }  // namespace halvorn

@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "app/exit_code.h"
+
 namespace halvorn {
 
 // The interactive run: shows the wizard on this thread until the user ends it.
-void RunWizard(const std::u16string& arguments);
+RunOutcome RunWizard(const std::u16string& arguments);
 
 }  // namespace halvorn

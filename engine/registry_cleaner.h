@@ -54,6 +54,8 @@ public:
     std::u16string commandLine;
     std::int32_t deletedCount = 0;
     std::int32_t invalidCount = 0;
+    // Whether Run could open HKLM\SYSTEM; without it the counts say nothing about the machine.
+    bool systemKeyOpened = false;
 
 private:
     struct ScanBuffers;

@@ -50,6 +50,7 @@ void RegistryCleaner::Run(std::u16string_view text) {
     }
 
     if (const OpenedKey system(m_registry, m_registry.LocalMachine(), u"SYSTEM"); system) {
+        systemKeyOpened = true;
         const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(system.get());
         std::vector<char16_t> name(kScanNameCapacity);
         for (std::uint32_t index = 0; index < subkeyCount; ++index) {

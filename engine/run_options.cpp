@@ -11,6 +11,7 @@ namespace {
 constexpr std::u16string_view OverrideOption = u"Override";
 constexpr std::u16string_view ReportOption = u"Report";
 constexpr std::u16string_view NoBackupOption = u"NoBackup";
+constexpr std::u16string_view ExitCodeOption = u"ExitCode";
 
 bool HasOption(const OptionList& options, std::u16string_view name) {
     return std::any_of(options.begin(), options.end(), [name](const Option& option) {
@@ -22,13 +23,13 @@ bool HasOption(const OptionList& options, std::u16string_view name) {
 
 RunOptions ReadRunOptions(const OptionList& options) {
     return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
-            HasOption(options, NoBackupOption)};
+            HasOption(options, NoBackupOption), HasOption(options, ExitCodeOption)};
 }
 
-bool RequestsReportOnly(std::u16string_view commandLine) {
+RunOptions ReadRunOptions(std::u16string_view commandLine) {
     OptionList options;
     options.Parse(commandLine);
-    return ReadRunOptions(options).reportOnly;
+    return ReadRunOptions(options);
 }
 
 }  // namespace halvorn

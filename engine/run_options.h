@@ -12,11 +12,10 @@ struct RunOptions {
     bool scanAll = false;     // "Override": every subkey of the roots, not only the target services
     bool reportOnly = false;  // "Report": find and log, delete nothing, back up nothing
     bool noBackup = false;    // "NoBackup": delete without saving the trees first
+    bool exitCode = false;    // "ExitCode": end with a code that tells deployment tools the outcome
 };
 
 RunOptions ReadRunOptions(const OptionList& options);
-
-// True when the command line asks for a run that deletes nothing: the wizard words its result so.
-bool RequestsReportOnly(std::u16string_view commandLine);
+RunOptions ReadRunOptions(std::u16string_view commandLine);
 
 }  // namespace halvorn

@@ -53,13 +53,17 @@ void CCleanPage::RunRepairAndReport() {
         counts = m_service.run(std::u16string(m_commandLine));
     } catch (...) {
         // No exception may leave the thread; the wizard still has to be unlocked.
+        counts.failed = true;
     }
+    m_runFailed = counts.failed;
     PostMessageW(Window(), WM_REPAIR_DONE, static_cast<WPARAM>(counts.invalidCount),
                  static_cast<LPARAM>(counts.deletedCount));
 }
 
 void CCleanPage::HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount) {
     m_running = false;
+    m_result = RepairCounts{static_cast<std::int32_t>(invalidCount), static_cast<std::int32_t>(deletedCount),
+                            m_runFailed};
     PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     SendMessageW(Sheet(), WM_ENABLE_CLOSE, 1, 0);
     // The sheet has the counts before the completion page, which shows them, becomes active.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <optional>
 #include <string>
 
 #include "res/resource.h"
@@ -19,6 +21,9 @@ public:
     // The program's argument string, for the repair run; set while the sheet builds its pages.
     void SetCommandLine(const std::u16string& commandLine) { m_commandLine = commandLine; }
 
+    // What the repair run came to, once it has reported; nothing before.
+    const std::optional<RepairCounts>& Result() const { return m_result; }
+
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;
@@ -34,6 +39,10 @@ private:
     std::u16string m_commandLine;
     RepairService m_service;
     bool m_running = false;
+    // The counts travel in the worker's message; whether the run failed does not fit beside them,
+    // so the worker stores it before posting.
+    std::atomic<bool> m_runFailed{false};
+    std::optional<RepairCounts> m_result;
 };
 
 }  // namespace halvorn

@@ -28,7 +28,7 @@ CFixWizard::CFixWizard(const std::u16string& commandLine, RepairService service)
     m_header.pfnCallback = SheetCallback;
 
     m_cleanPage.SetCommandLine(m_commandLine);
-    m_finishPage.SetReportOnly(RequestsReportOnly(m_commandLine));
+    m_finishPage.SetReportOnly(ReadRunOptions(m_commandLine).reportOnly);
     for (CPropPage* page : {static_cast<CPropPage*>(&m_licensePage), static_cast<CPropPage*>(&m_thankyouPage),
                             static_cast<CPropPage*>(&m_cleanPage), static_cast<CPropPage*>(&m_finishPage)}) {
         // A page that cannot be made is left out; the wizard runs with the others.

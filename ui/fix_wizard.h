@@ -4,6 +4,7 @@
 #include <prsht.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
 
     // Shows the wizard until it ends; the result of PropertySheetW.
     INT_PTR RunModal(HWND owner);
+
+    // What the repair came to; nothing when the wizard ended before the repair started.
+    const std::optional<RepairCounts>& RepairResult() const { return m_cleanPage.Result(); }
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

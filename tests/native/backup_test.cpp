@@ -227,13 +227,18 @@ TEST_F(BackupRun, AReportThroughTheCurrentControlSetLinkListsWhatADeletingRunDel
     EXPECT_EQ(LinesAfterHeader(reportFiles.OnlyFile()), expected);
 }
 
-TEST(RunOptions, ReportIsAnOptionOfItsOwnInAnyCase) {
+TEST(RunOptions, EachIsAnOptionOfItsOwnInAnyCase) {
     for (const char16_t* commandLine : {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT"}) {
-        EXPECT_TRUE(RequestsReportOnly(commandLine));
+        EXPECT_TRUE(ReadRunOptions(commandLine).reportOnly);
+    }
+    for (const char16_t* commandLine : {u"/ExitCode", u"-exitcode", u"/noui /EXITCODE:1603", u"/Report -eXiTcOdE"}) {
+        EXPECT_TRUE(ReadRunOptions(commandLine).exitCode);
     }
     for (const char16_t* commandLine :
-         {u"", u"Report", u"/Reports", u"/noui", u"foo /Report", u"/a b /Report", u"/noui:Report"}) {
-        EXPECT_FALSE(RequestsReportOnly(commandLine));
+         {u"", u"Report", u"/Reports", u"/noui", u"foo /Report", u"/a b /Report", u"/noui:Report", u"/ExitCodes",
+          u"ExitCode", u"/Exit Code"}) {
+        const RunOptions options = ReadRunOptions(commandLine);
+        EXPECT_FALSE(options.reportOnly || options.exitCode);
     }
 }
 

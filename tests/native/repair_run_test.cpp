@@ -60,6 +60,7 @@ TEST_F(RepairRun, WritesTheWholeLogOfARealisticRepair) {
 
     EXPECT_EQ(cleaner.invalidCount, 5);
     EXPECT_EQ(cleaner.deletedCount, 4);
+    EXPECT_TRUE(cleaner.systemKeyOpened);
     const Lines lines = JoinLines({
         SectionLines("ControlSet001", "Services"),
         {Narrow(t0) + "\\$%&'(a", "Parameters\\$%&'(b"},
@@ -87,6 +88,7 @@ TEST_F(RepairRun, WithoutTheSystemKeyWritesOnlyHeaderAndSummary) {
     registry.CreateKey(u"SOFTWARE");
     cleaner.Run(u"/Override");
     EXPECT_EQ(LogLines(), SummaryLines(0, 0));
+    EXPECT_FALSE(cleaner.systemKeyOpened);
 }
 
 TEST_F(RepairRun, WithAnUnopenableSystemKeyWritesOnlyHeaderAndSummary) {
@@ -95,6 +97,7 @@ TEST_F(RepairRun, WithAnUnopenableSystemKeyWritesOnlyHeaderAndSummary) {
     cleaner.Run(u"");
     EXPECT_EQ(LogLines(), SummaryLines(0, 0));
     EXPECT_TRUE(Has(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a"));
+    EXPECT_FALSE(cleaner.systemKeyOpened);
 }
 
 TEST_F(RepairRun, SelectsControlSetsByPrefixInAnyCaseAndKeepsTheirSpelling) {

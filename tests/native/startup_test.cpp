@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/exit_code.h"
 #include "app/startup.h"
 
 namespace halvorn {
@@ -99,6 +100,35 @@ TEST(StartupDecision, FollowsTheTableTopToBottom) {
     for (const Row& row : table) {
         EXPECT_EQ(DecideStartup(row.administrator, row.mutex, row.silent), row.action)
             << row.administrator << " " << static_cast<int>(row.mutex) << " " << row.silent;
+    }
+}
+
+TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
+    using End = RunOutcome::End;
+    struct Row {
+        End end;
+        RepairCounts repair;
+        bool reportOnly;
+        int code;
+    };
+    const Row table[] = {
+        {End::Repaired, {0, 0}, false, 0},
+        {End::Repaired, {3, 3}, false, 3010},
+        {End::Repaired, {3, 2}, false, 1603},      // some keys were kept
+        {End::Repaired, {0, 0, true}, false, 1603},  // HKLM\SYSTEM would not open
+        {End::Repaired, {2, 0}, true, 1},
+        {End::Repaired, {0, 0}, true, 0},
+        {End::Repaired, {0, 0, true}, true, 1603},
+        {End::AnotherCopyRunning, {}, false, 1618},
+        {End::Cancelled, {}, false, 1602},
+        {End::Refused, {}, true, 740},
+        {End::Failed, {}, false, 1603},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(static_cast<int>(row.end));
+        SCOPED_TRACE(row.repair.invalidCount);
+        EXPECT_EQ(ExitCodeFor({row.end, row.repair}, {.reportOnly = row.reportOnly, .exitCode = true}), row.code);
+        EXPECT_EQ(ExitCodeFor({row.end, row.repair}, {.reportOnly = row.reportOnly}), 0);
     }
 }
 

@@ -151,6 +151,29 @@ TEST_F(ProgramOnWine, ASecondInstanceRestoresTheFirstOnesMinimisedWindow) {
     EXPECT_TRUE(LogFiles().empty());
 }
 
+TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
+    // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
+    const std::pair<const wchar_t*, DWORD> runs[] = {
+        {L"/noui /Report /ExitCode", 1}, {L"/noui -exitcode", 3010}, {L"/noui /Report /ExitCode", 0},
+        {L"/noui /EXITCODE:yes", 0}};
+    for (const auto& [arguments, code] : runs) {
+        EXPECT_EQ(Run(arguments), code) << std::string(arguments, arguments + wcslen(arguments));
+    }
+
+    // A tree whose backup cannot carry a key's name is kept: some keys stay.
+    Seed();
+    ASSERT_TRUE(guard.Create(L"$%&'(a\\line\nbreak"));
+    EXPECT_EQ(Run(L"/noui /ExitCode"), 1603u);
+    EXPECT_EQ(Run(L"/noui"), 0u);
+
+    // Another copy runs, so this one does nothing.
+    const HANDLE running = CreateMutexW(nullptr, TRUE, kMutexName);
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(Run(L"/noui /ExitCode"), 1618u);
+    EXPECT_EQ(Run(L"/noui"), 0u);
+    CloseHandle(running);
+}
+
 TEST_F(ProgramOnWine, TheMutexIsGoneWhenTheProgramHasEnded) {
     EXPECT_EQ(Run(L"/noui"), 0u);
     const HANDLE probe = CreateMutexW(nullptr, TRUE, kMutexName);

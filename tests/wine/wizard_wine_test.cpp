@@ -61,7 +61,7 @@ protected:
 
 TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     // Option-like text that is not the silent switch selects the wizard.
-    ProgramProcess program(L"/Override -nouii noui");
+    ProgramProcess program(L"/ExitCode /Override -nouii noui");
     ASSERT_TRUE(program.Started());
     const SheetDriver wizard(SheetDriver::WaitForSheet());
     ASSERT_NE(wizard.Sheet(), nullptr) << "no visible window titled as the program";
@@ -131,7 +131,7 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
 
     // Cancel ends the program before any repair.
     wizard.Press(PSBTN_CANCEL);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    EXPECT_EQ(program.WaitForExit(10000), 1602u);
     EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
     EXPECT_TRUE(LogFiles().empty());
 }
@@ -174,7 +174,7 @@ private:
 
 TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     SeededControlSet seeded;
-    ProgramProcess program(L"/Override");
+    ProgramProcess program(L"/Override /ExitCode");
     const SheetDriver wizard(SheetDriver::WaitForSheet());
     ASSERT_NE(wizard.Sheet(), nullptr);
     // During the run every button is disabled and the frame does not close the sheet.
@@ -199,7 +199,7 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     EXPECT_EQ(wizard.Title(), kProgramTitle);
     SaveScreenshot(wizard.Sheet(), L"completion.png");
     wizard.Press(PSBTN_FINISH);
-    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    EXPECT_EQ(program.WaitForExit(10000), 3010u);
     const std::vector<std::u16string> afterWizard = seeded.Tree();
     const std::vector<std::u16string> enumAfterWizard = seeded.EnumTree();
     const std::vector<std::string> wizardLog = TakeOnlyLog();
@@ -207,8 +207,8 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     // The same registry repaired silently ends the same, and logs the same lines.
     seeded.Seed();
     ASSERT_TRUE(guard.Create(L"$%&'(a"));
-    ProgramProcess silent(L"/noui /Override");
-    EXPECT_EQ(silent.WaitForExit(60000), 0u);
+    ProgramProcess silent(L"/noui /Override /ExitCode");
+    EXPECT_EQ(silent.WaitForExit(60000), 3010u);
     EXPECT_EQ(seeded.Tree(), afterWizard);
     EXPECT_EQ(seeded.EnumTree(), enumAfterWizard);
     EXPECT_EQ(TakeOnlyLog(), wizardLog);

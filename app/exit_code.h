@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/repair_counts.h"
+#include "engine/run_options.h"
+
+namespace halvorn {
+
+// How a start of the program ended, as far as the tools that deploy it need to know.
+struct RunOutcome {
+    enum class End {
+        Failed,              // the wizard could not be shown, or the program stopped on an error
+        Refused,             // not an administrator
+        AnotherCopyRunning,  // another copy holds the single-instance mutex; this one did nothing
+        Cancelled,           // the wizard ended before its repair started
+        Repaired,            // a repair ran: repair holds what it found and deleted
+    };
+    End end = End::Failed;
+    RepairCounts repair;
+};
+
+// The process's exit code: 0 on every path unless the options ask for the outcome with
+// "/ExitCode"; then the codes of Windows Installer, which software deployment tools already read
+// as success, restart, retry or failure.
+int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options);
+
+}  // namespace halvorn
