@@ -9,7 +9,7 @@ target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
 # The wizard's windows.
 halvorn_library(halvorn_ui
-  ui/subclassed_window.cpp ui/resource_text.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
+  ui/subclassed_window.cpp ui/resource_text.cpp ui/page_picture.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
   ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
 target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 user32)
 
