@@ -64,20 +64,12 @@ bool CloseGreyed(HWND sheet) {
     return (GetMenuState(GetSystemMenu(sheet, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
-// The pixels of a bitmap, top row first, as 0x00RRGGBB.
-testing::ScreenPixels BitmapPixels(HBITMAP bitmap) {
-    BITMAP form{};
-    GetObjectW(bitmap, sizeof(form), &form);
-    testing::ScreenPixels image{form.bmWidth, form.bmHeight,
-                                std::vector<std::uint32_t>(static_cast<std::size_t>(form.bmWidth) * form.bmHeight)};
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(info.bmiHeader), form.bmWidth, -form.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const WindowDc screen(nullptr);
-    GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(form.bmHeight), image.pixels.data(), &info, DIB_RGB_COLORS);
-    for (std::uint32_t& pixel : image.pixels) {
-        pixel &= 0x00FFFFFF;
-    }
-    return image;
+// A pixel of a bitmap as 0x00RRGGBB.
+std::uint32_t BitmapPixel(HBITMAP bitmap, int x, int y) {
+    const MemoryDc memory(nullptr);
+    const SelectedObject selected(memory.get(), bitmap);
+    const COLORREF colour = GetPixel(memory.get(), x, y);
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
 // The picture of the page fills the place that the template gives it in the page's pixels, spans
@@ -95,13 +87,14 @@ void ExpectPictureFillsItsPlace(HWND page, const DialogUnitRect& place) {
     GetClientRect(page, &area);
     EXPECT_GE(expected.right, area.right);
 
-    const testing::ScreenPixels bitmap =
-        BitmapPixels(reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0)));
-    ASSERT_EQ(bitmap.width, expected.right - expected.left);
-    ASSERT_EQ(bitmap.height, expected.bottom - expected.top);
+    const auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP form{};
+    GetObjectW(bitmap, sizeof(form), &form);
+    EXPECT_EQ(form.bmWidth, expected.right - expected.left);
+    EXPECT_EQ(form.bmHeight, expected.bottom - expected.top);
     const int x = area.right - 2;
     const int y = std::min(expected.bottom, area.bottom) - 2;
-    EXPECT_EQ(testing::CaptureClient(page).At(x, y), bitmap.At(x - expected.left, y - expected.top))
+    EXPECT_EQ(testing::CaptureClient(page).At(x, y), BitmapPixel(bitmap, x - expected.left, y - expected.top))
         << "not the picture's pixel at " << x << ", " << y << " of a page area of " << area.right << " x "
         << area.bottom;
 }
