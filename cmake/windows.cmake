@@ -9,7 +9,7 @@ target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
 # The wizard's windows.
 halvorn_library(halvorn_ui
-  ui/subclassed_window.cpp ui/resource_text.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
+  ui/subclassed_window.cpp ui/resource_text.cpp ui/page_picture.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
   ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
 target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 user32)
 
@@ -61,14 +61,14 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # Driving a wizard with messages and reading its pixels back.
   halvorn_library(halvorn_wizard_driver tests/wine/sheet_driver.cpp tests/wine/screenshot.cpp)
   target_link_libraries(halvorn_wizard_driver PUBLIC gdi32 user32)
+  target_compile_definitions(halvorn_wizard_driver PUBLIC HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
 
   file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*_test.cpp)
   add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS} tests/wine/child_process.cpp tests/wine/program_process.cpp)
   target_link_libraries(halvorn_wine_tests PRIVATE
     halvorn_windows halvorn_test_support halvorn_wizard_driver gtest gtest_main)
   # Some tests start the real program as a process of its own, and save screenshots of its wizard.
-  target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>"
-    HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
+  target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>")
   add_dependencies(halvorn_wine_tests halvorn_repair)
   # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
   gtest_discover_tests(halvorn_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
@@ -77,8 +77,22 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)
   add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
   target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver gtest gtest_main)
-  target_compile_definitions(halvorn_wizard_wine_tests PRIVATE HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
   gtest_discover_tests(halvorn_wizard_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+  # The same walk at 125 %, 150 % and 200 % display scaling, each in a Wine prefix of its own.
+  foreach(dpi 120 144 192)
+    add_test(NAME CleanPageInProcess.WalkAt${dpi}Dpi COMMAND halvorn_wizard_wine_tests
+      --gtest_filter=CleanPageInProcess.TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards)
+    set_tests_properties(CleanPageInProcess.WalkAt${dpi}Dpi PROPERTIES ENVIRONMENT HALVORN_LOGPIXELS=${dpi})
+  endforeach()
+
+  # At 100 % the program's pages look pixel for pixel as the screenshots in docs/, taken before the
+  # pictures could grow (the cleaning page's indicator moves, so its screenshot differs).
+  foreach(page licence welcome completion)
+    add_test(NAME WizardOnWine.ScreenshotUnchanged.${page} COMMAND compare -metric AE
+      ${PROJECT_SOURCE_DIR}/docs/wizard-${page}.png ${CMAKE_BINARY_DIR}/screenshots/${page}.png null:)
+    set_tests_properties(WizardOnWine.ScreenshotUnchanged.${page} PROPERTIES DEPENDS
+      "WizardOnWine.TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair;WizardOnWine.RepairsFromLicenceToCompletionAsTheSilentRunDoes")
+  endforeach()
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)

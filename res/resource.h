@@ -24,6 +24,11 @@
 #define IDB_HEADER 134
 #define IDB_PAGE 135
 
+// Where the pages place their pictures' controls, in dialog units: x, y, width, height. The code
+// scales each picture to fill its place at any display scaling.
+#define HEADER_PICTURE_RECT 0, 1, 345, 36
+#define PAGE_PICTURE_RECT 0, 0, 345, 219
+
 // Controls of the pages.
 #define IDC_LICENSE_TEXT 1004
 #define IDC_ACCEPT 1005

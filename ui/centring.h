@@ -1,13 +1,11 @@
 #pragma once
 
+#include "ui/display_scaling.h"
+
 namespace halvorn {
 
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+// A rectangle in screen coordinates.
+using ScreenRect = PixelRect;
 
 struct ScreenPoint {
     int x = 0;

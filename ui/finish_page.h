@@ -20,6 +20,9 @@ public:
 
 protected:
     int HandleSetActive() override;
+    // Back is disabled here, but the sheet obeys a Back pressed by message all the same, and going
+    // back to the cleaning page would start a second repair.
+    int HandleWizardBack() override { return -1; }
 
 private:
     std::int32_t m_invalidCount = 0;

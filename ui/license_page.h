@@ -35,6 +35,9 @@ private:
 
 // The first page: the licence agreement, which the user must accept before going on.
 class CLicensePage final : public CBasePropPage<IDD_LICENSE> {
+public:
+    CLicensePage() : CBasePropPage(kHeaderPicturePlace) {}
+
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;

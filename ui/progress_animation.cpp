@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/display_scaling.h"
+
 namespace halvorn {
 
 namespace {
@@ -15,6 +17,12 @@ int FallingShade(int index) { return std::max(kDarkestShade - index * kShadeStep
 
 }  // namespace
 
+ProgressGeometry ProgressGeometry::AtDpi(int dotsPerInch) {
+    const ProgressGeometry standard;
+    const auto scale = [dotsPerInch](int pixels) { return ScaleFromStandardDpi(pixels, dotsPerInch); };
+    return {scale(standard.blockWidth), scale(standard.gap), scale(standard.trainWidth), scale(standard.step)};
+}
+
 Rgb ProgressAnimation::BlockColour(int shade) {
     const auto level = [shade](int full) { return static_cast<std::uint8_t>(full - shade); };
     return {level(255), level(255), level(140)};
@@ -24,7 +32,7 @@ void ProgressAnimation::Step(int clientRight) {
     if (m_position < 0 && m_phase == MOVING_LEFT) {
         m_phase = PAUSED_LEFT;
         m_pauseCount = 0;
-    } else if (m_position + m_trainWidth > clientRight && m_phase == MOVING_RIGHT) {
+    } else if (m_position + m_geometry.trainWidth > clientRight && m_phase == MOVING_RIGHT) {
         m_phase = PAUSED_RIGHT;
         m_pauseCount = 0;
     }
@@ -32,10 +40,10 @@ void ProgressAnimation::Step(int clientRight) {
     // ends a pause shows the new direction without moving yet.
     switch (m_phase) {
     case MOVING_RIGHT:
-        m_position += 2;
+        m_position += m_geometry.step;
         break;
     case MOVING_LEFT:
-        m_position -= 2;
+        m_position -= m_geometry.step;
         break;
     case PAUSED_RIGHT:
     case PAUSED_LEFT:
@@ -69,15 +77,14 @@ std::vector<ProgressBlock> ProgressAnimation::FrameFor(Phase phase) const {
         break;
     }
     const int secondPart = std::max(m_blockCount - firstPart, 0);
-    const int blockWidth = m_trainWidth / m_blockCount;
 
     std::vector<ProgressBlock> blocks;
     blocks.reserve(static_cast<std::size_t>(firstPart + secondPart));
     int left = m_position;
     for (int index = 0; index < firstPart + secondPart; ++index) {
         const int shade = index < firstPart ? firstShade(index) : secondShade(index - firstPart);
-        blocks.push_back({left, left + blockWidth, shade});
-        left += blockWidth + 1;  // one pixel of field between blocks
+        blocks.push_back({left, left + m_geometry.blockWidth, shade});
+        left += m_geometry.blockWidth + m_geometry.gap;
     }
     return blocks;
 }

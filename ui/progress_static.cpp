@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "ui/gdi_handles.h"
+#include "ui/screen_dpi.h"
 
 namespace halvorn {
 
@@ -17,6 +18,8 @@ void FillOutlined(HDC dc, const Rgb& colour, int left, int top, int right, int b
 }
 
 }  // namespace
+
+CProgressStatic::CProgressStatic() : m_animation(ProgressGeometry::AtDpi(ScreenDpi())) {}
 
 bool CProgressStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {

@@ -39,7 +39,7 @@ bool ReturnsResultDirectly(UINT message) {
 
 }  // namespace
 
-CPropPage::CPropPage(int dialogId) {
+CPropPage::CPropPage(int dialogId, const DialogUnitRect& picturePlace) : m_picturePlace(picturePlace) {
     m_record.dwSize = sizeof(m_record);
     m_record.dwFlags = PSP_USECALLBACK;
     m_record.hInstance = ProgramModule();
@@ -99,6 +99,7 @@ INT_PTR CALLBACK CPropPage::DialogProcedure(HWND window, UINT message, WPARAM wP
 bool CPropPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
     case WM_INITDIALOG:
+        m_picture.Fit(m_window, m_picturePlace);
         m_titleFont = GdiObject<HFONT>(CreatePointFont(140, IDS_TITLE_FONT_FACE));
         m_bodyFont = GdiObject<HFONT>(CreatePointFont(100, IDS_BODY_FONT_FACE));
         // 0: the page sets no focus, and the dialog manager does not set one either.

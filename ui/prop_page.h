@@ -5,12 +5,14 @@
 #include <prsht.h>
 
 #include "ui/gdi_handles.h"
+#include "ui/page_picture.h"
 
 namespace halvorn {
 
 // What every wizard page shares: the page record from which the sheet makes the page, the binding
 // of the page's dialog to this object, the turning of the sheet's notifications into the Handle
-// operations below, the page text drawn over the page's picture, and two fonts.
+// operations below, the page's picture fitted to its place, the page text drawn over the picture,
+// and two fonts.
 class CPropPage {
 public:
     CPropPage(const CPropPage&) = delete;
@@ -24,7 +26,8 @@ public:
     HWND Window() const { return m_window; }
 
 protected:
-    explicit CPropPage(int dialogId);
+    // picturePlace is where the dialog places the page's picture.
+    CPropPage(int dialogId, const DialogUnitRect& picturePlace);
 
     // A page handles its own messages and hands WM_INITDIALOG, WM_CTLCOLORSTATIC and WM_NOTIFY to
     // this one. Reports whether the message was handled, and with what result.
@@ -64,15 +67,18 @@ private:
 
     PROPSHEETPAGEW_V3 m_record{};
     HWND m_window = nullptr;
+    DialogUnitRect m_picturePlace;
+    PagePicture m_picture;
     GdiObject<HFONT> m_titleFont;  // 14 points, face of string 104
     GdiObject<HFONT> m_bodyFont;   // 10 points, face of string 105
 };
 
-// A page of the given dialog resource.
+// A page of the given dialog resource, by default with the full-page picture.
 template <int dialogId>
 class CBasePropPage : public CPropPage {
 protected:
-    CBasePropPage() : CPropPage(dialogId) {}
+    explicit CBasePropPage(const DialogUnitRect& picturePlace = kPagePicturePlace)
+        : CPropPage(dialogId, picturePlace) {}
 };
 
 }  // namespace halvorn

@@ -27,14 +27,29 @@ int StepUntil(ProgressAnimation& animation, Phase phase, int clientRight, int li
     return frames;
 }
 
-TEST(ProgressAnimation, TheFirstFrameDrawsTheTrainAtTwoWithRisingShades) {
-    ProgressAnimation animation;
-    animation.Step(249);
-    const std::vector<ProgressBlock> blocks = animation.Frame();
-    ASSERT_EQ(blocks.size(), 10u);
-    EXPECT_EQ(blocks.front(), (ProgressBlock{2, 12, 0}));
-    EXPECT_EQ(blocks.back(), (ProgressBlock{101, 111, 90}));  // ten blocks and nine gaps: 109 pixels
-    EXPECT_EQ(Shades(blocks), (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90}));
+TEST(ProgressAnimation, TheFirstFrameAndTheTurnFollowTheGeometry) {
+    struct Case {
+        ProgressGeometry geometry;
+        int clientRight;
+        ProgressBlock first, last;
+        int turnsAt;
+    };
+    for (const Case& c : std::vector<Case>{
+             // Ten blocks and nine gaps: 109 pixels; 150 + 100 > 249 turns.
+             {{}, 249, {2, 12, 0}, {101, 111, 90}, 150},
+             // 150 %: blocks of 15 with gaps of 2 one step of 3 in; 225 + 150 > 373 turns.
+             {{15, 2, 150, 3}, 373, {3, 18, 0}, {156, 171, 90}, 225},
+         }) {
+        ProgressAnimation animation(c.geometry);
+        animation.Step(c.clientRight);
+        const std::vector<ProgressBlock> blocks = animation.Frame();
+        ASSERT_EQ(blocks.size(), 10u);
+        EXPECT_EQ(blocks.front(), c.first);
+        EXPECT_EQ(blocks.back(), c.last);
+        EXPECT_EQ(Shades(blocks), (std::vector<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90}));
+        StepUntil(animation, Phase::PAUSED_RIGHT, c.clientRight);
+        EXPECT_EQ(animation.Position(), c.turnsAt);
+    }
 }
 
 TEST(ProgressAnimation, ATripRightTurnsAtTheEdgeAndPausesTwelveFrames) {

@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "ui/centring.h"
+#include "res/resource.h"
 #include "ui/completion_text.h"
+#include "ui/display_scaling.h"
 #include "ui/font_height.h"
+#include "ui/progress_animation.h"
 #include "ui/radio_group.h"
 
 namespace halvorn {
@@ -72,6 +75,30 @@ TEST(FontPixelHeight, ScalesWithTheDisplayAndRoundsLikeMulDiv) {
          }) {
         EXPECT_EQ(FontPixelHeight(c.tenths, c.dpi), c.pixels) << c.tenths << " at " << c.dpi;
     }
+}
+
+TEST(DisplayScaling, PicturePlacesAndIndicatorGrowWithTheDisplayRoundedOnce) {
+    // The dialog base units are those of the pages' 8-point Tahoma under Wine at each scaling.
+    struct Case {
+        int dpi, baseUnitX, baseUnitY;
+        PixelRect header, page;
+        ProgressGeometry indicator;
+    };
+    for (const Case& c : std::vector<Case>{
+             // Edges are mapped on their own: the header is 58 high, where its height alone maps to 59.
+             {96, 6, 13, {0, 2, 518, 60}, {0, 0, 518, 356}, {10, 1, 100, 2}},
+             {110, 7, 14, {0, 2, 604, 65}, {0, 0, 604, 383}, {11, 1, 115, 2}},
+             {120, 7, 16, {0, 2, 604, 74}, {0, 0, 604, 438}, {13, 1, 125, 3}},  // halves round up
+             {144, 9, 19, {0, 2, 776, 88}, {0, 0, 776, 520}, {15, 2, 150, 3}},
+             {175, 10, 23, {0, 3, 863, 106}, {0, 0, 863, 630}, {18, 2, 182, 4}},
+             {192, 12, 25, {0, 3, 1035, 116}, {0, 0, 1035, 684}, {20, 2, 200, 4}},
+         }) {
+        EXPECT_EQ(DialogUnitsToPixels({HEADER_PICTURE_RECT}, c.baseUnitX, c.baseUnitY), c.header) << c.dpi;
+        EXPECT_EQ(DialogUnitsToPixels({PAGE_PICTURE_RECT}, c.baseUnitX, c.baseUnitY), c.page) << c.dpi;
+        EXPECT_EQ(ProgressGeometry::AtDpi(c.dpi), c.indicator) << c.dpi;
+    }
+    EXPECT_EQ(MulDivRounded(-5, 3, 2), -8);  // halves away from zero, also below it
+    EXPECT_EQ(MulDivRounded(1, 2, 3), 1);
 }
 
 TEST(RadioGroup, TheGroupEndsAtTheNextGroupAndSkipsOtherControls) {

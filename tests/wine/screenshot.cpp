@@ -129,4 +129,10 @@ bool WritePng(const ScreenPixels& image, const std::wstring& path) {
     return static_cast<bool>(file);
 }
 
+bool SaveScreenshot(HWND window, const std::wstring& name) {
+    Sleep(500);  // the window's thread paints in its own time
+    CreateDirectoryW(HALVORN_SCREENSHOT_DIR, nullptr);
+    return WritePng(CaptureWindow(window), std::wstring(HALVORN_SCREENSHOT_DIR L"\\") + name);
+}
+
 }  // namespace halvorn::testing

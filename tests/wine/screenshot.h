@@ -27,4 +27,8 @@ ScreenPixels CaptureClient(HWND window);
 // Writes the pixels as a PNG file; false when the file cannot be written.
 bool WritePng(const ScreenPixels& image, const std::wstring& path);
 
+// Gives the window half a second to paint, then saves what the screen shows of it as the PNG file
+// name in the build's screenshot directory, for people to look at; false when it cannot be written.
+bool SaveScreenshot(HWND window, const std::wstring& name);
+
 }  // namespace halvorn::testing

@@ -29,11 +29,17 @@ bool SheetDriver::WaitForPage(int index, DWORD timeoutMs) const {
     return WaitUntil([&] { return ActivePageIndex() == index; }, timeoutMs);
 }
 
-bool SheetDriver::StartRepair() const {
+bool SheetDriver::StartRepair(const std::function<void(const SheetDriver&)>& atEachPage) const {
     const auto nextEnabled = [this] { return ButtonEnabled(kNextButton); };
+    const auto lookAtPage = [&] {
+        if (atEachPage) {
+            atEachPage(*this);
+        }
+    };
     if (!WaitForPage(0)) {
         return false;
     }
+    lookAtPage();
     Click(IDC_ACCEPT);
     if (!WaitUntil(nextEnabled)) {
         return false;
@@ -42,6 +48,7 @@ bool SheetDriver::StartRepair() const {
     if (!WaitForPage(1) || !WaitUntil(nextEnabled)) {
         return false;
     }
+    lookAtPage();
     Press(PSBTN_NEXT);
     return WaitUntil([this] { return ActivePageIndex() >= 2; });
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/wine/wait_until.h"
@@ -32,8 +33,9 @@ public:
     int ActivePageIndex() const;
     bool WaitForPage(int index, DWORD timeoutMs = 10000) const;
     // Accepts the licence and goes on from the welcome page, which starts the repair; whether the
-    // wizard got past the welcome page.
-    bool StartRepair() const;
+    // wizard got past the welcome page. atEachPage looks at the licence page before the licence is
+    // accepted, and at the welcome page once Next can be pressed.
+    bool StartRepair(const std::function<void(const SheetDriver&)>& atEachPage = {}) const;
 
     // Enabled and shown.
     bool ButtonEnabled(int buttonId) const;

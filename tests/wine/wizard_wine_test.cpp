@@ -20,7 +20,6 @@
 namespace halvorn {
 namespace {
 
-using testing::CaptureWindow;
 using testing::DeleteRunFiles;
 using testing::KeyExists;
 using testing::kProgramTitle;
@@ -31,13 +30,6 @@ using testing::SheetDriver;
 using testing::WaitUntil;
 
 constexpr wchar_t kWelcomeText[] = L"The tool repairs the Windows registry.\n\nClick \"Next\" to continue.";
-
-// Screenshots land beside the build for people to look at.
-void SaveScreenshot(HWND window, const wchar_t* name) {
-    Sleep(500);  // the other process paints in its own time
-    CreateDirectoryW(HALVORN_SCREENSHOT_DIR, nullptr);
-    EXPECT_TRUE(testing::WritePng(CaptureWindow(window), std::wstring(HALVORN_SCREENSHOT_DIR L"\\") + name));
-}
 
 // Whether the window stands in the middle of the work area, to within the rounding of halves.
 void ExpectCentred(HWND window) {
@@ -88,7 +80,7 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     // The dialog manager selects an edit's whole text when it moves the focus into it.
     SendMessageW(wizard.ActivePage(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(licence), TRUE);
     EXPECT_EQ(SendMessageW(licence, EM_GETSEL, 0, 0), 0);
-    SaveScreenshot(wizard.Sheet(), L"licence.png");
+    EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), L"licence.png"));
 
     // Next pressed while declined stays; accepting enables Next, declining disables it again.
     wizard.Press(PSBTN_NEXT);
@@ -109,7 +101,7 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kBackButton); }));
     EXPECT_TRUE(wizard.ButtonEnabled(testing::kNextButton));
     EXPECT_EQ(wizard.Title(), kProgramTitle);
-    SaveScreenshot(wizard.Sheet(), L"welcome.png");
+    EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), L"welcome.png"));
 
     // Back keeps the choice and the Next that goes with it.
     wizard.Press(PSBTN_BACK);
@@ -197,7 +189,7 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kBackButton));
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kCancelButton));
     EXPECT_EQ(wizard.Title(), kProgramTitle);
-    SaveScreenshot(wizard.Sheet(), L"completion.png");
+    EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), L"completion.png"));
     wizard.Press(PSBTN_FINISH);
     EXPECT_EQ(program.WaitForExit(10000), 3010u);
     const std::vector<std::u16string> afterWizard = seeded.Tree();

@@ -1,15 +1,20 @@
 // The wizard run in this process with a repair of the test's own, which holds the run for as long
 // as the test looks at the locked wizard. The sheet runs on a thread of its own; the test drives it
 // with messages as another program would, and also reads what only its own process can: the system
-// menu, and the GDI objects the indicator holds.
+// menu, the GDI objects the pages and the indicator hold, and the pictures' bitmaps. Run again in
+// Wine prefixes of other display scalings, the walk checks that the pages grow as a whole.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/wine/screenshot.h"
@@ -18,13 +23,16 @@
 #include "tests/wine/wine_support.h"
 #include "tests/wizard_wine/gdi_object_count.h"
 #include "ui/completion_text.h"
+#include "ui/display_scaling.h"
 #include "ui/fix_wizard.h"
+#include "ui/gdi_handles.h"
+#include "ui/page_picture.h"
 #include "ui/progress_static.h"
+#include "ui/screen_dpi.h"
 
 namespace halvorn {
 namespace {
 
-using testing::CaptureWindow;
 using testing::kBackButton;
 using testing::kCancelButton;
 using testing::kFinishButton;
@@ -56,6 +64,57 @@ bool CloseGreyed(HWND sheet) {
     return (GetMenuState(GetSystemMenu(sheet, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
+// A pixel of a bitmap as 0x00RRGGBB.
+std::uint32_t BitmapPixel(HBITMAP bitmap, int x, int y) {
+    const MemoryDc memory(nullptr);
+    const SelectedObject selected(memory.get(), bitmap);
+    const COLORREF colour = GetPixel(memory.get(), x, y);
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+// The picture of the page fills the place that the template gives it in the page's pixels, spans
+// the page area, and is what the page shows next to the area's right edge at the place's bottom.
+void ExpectPictureFillsItsPlace(HWND page, const DialogUnitRect& place) {
+    RECT expected{place.x, place.y, place.x + place.width, place.y + place.height};
+    MapDialogRect(page, &expected);
+    const HWND control = FindPictureControl(page);
+    RECT actual{};
+    GetClientRect(control, &actual);
+    MapWindowPoints(control, page, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(std::vector<LONG>({actual.left, actual.top, actual.right, actual.bottom}),
+              std::vector<LONG>({expected.left, expected.top, expected.right, expected.bottom}));
+    RECT area{};
+    GetClientRect(page, &area);
+    EXPECT_GE(expected.right, area.right);
+
+    const auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP form{};
+    GetObjectW(bitmap, sizeof(form), &form);
+    EXPECT_EQ(form.bmWidth, expected.right - expected.left);
+    EXPECT_EQ(form.bmHeight, expected.bottom - expected.top);
+    const int x = area.right - 2;
+    const int y = std::min(expected.bottom, area.bottom) - 2;
+    EXPECT_EQ(testing::CaptureClient(page).At(x, y), BitmapPixel(bitmap, x - expected.left, y - expected.top))
+        << "not the picture's pixel at " << x << ", " << y << " of a page area of " << area.right << " x "
+        << area.bottom;
+}
+
+// The distances between neighbouring outlines in the indicator's middle row, within the field's
+// own outline: each block's width less one, and the gap between two blocks plus one.
+std::multiset<int> OutlineDistances(const testing::ScreenPixels& indicator) {
+    std::multiset<int> distances;
+    int previous = -1;
+    for (int x = 1; x + 1 < indicator.width; ++x) {
+        if (indicator.At(x, indicator.height / 2) == 0) {
+            if (previous >= 0) {
+                distances.insert(x - previous);
+            }
+            previous = x;
+        }
+    }
+    return distances;
+}
+
 class CleanPageInProcess : public ::testing::Test {
 protected:
     void SetUp() override { g_repair = &repair; }
@@ -70,14 +129,18 @@ protected:
             }
             Sleep(50);
         }
-        wizardThread.join();
+        if (wizardThread.joinable()) {
+            wizardThread.join();
+        }
         CloseHandle(repair.release);
         g_repair = nullptr;
     }
 
     // Starts the wizard on a thread of its own, as the program's main thread runs it, accepts the
-    // licence and goes on from the welcome page, which starts the run.
-    HWND RunUntilCleanPage(const std::u16string& commandLine, RepairService service) {
+    // licence and goes on from the welcome page, which starts the run; atEachPage looks at the
+    // licence and welcome pages on the way.
+    HWND RunUntilCleanPage(const std::u16string& commandLine, RepairService service,
+                           const std::function<void(const SheetDriver&)>& atEachPage = {}) {
         wizardThread = std::thread([this, commandLine, service] {
             uiThreadId = GetCurrentThreadId();
             CFixWizard wizard(commandLine, service);
@@ -85,7 +148,7 @@ protected:
             ended = true;
         });
         const SheetDriver wizard(SheetDriver::WaitForSheet());
-        return wizard.Sheet() != nullptr && wizard.StartRepair() ? wizard.Sheet() : nullptr;
+        return wizard.Sheet() != nullptr && wizard.StartRepair(atEachPage) ? wizard.Sheet() : nullptr;
     }
 
     TestRepair repair;
@@ -95,8 +158,24 @@ protected:
 };
 
 TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards) {
-    repair.result = {5, 3};
-    const SheetDriver wizard(RunUntilCleanPage(u"/Override  -x", {HeldRepair, StartDetachedThread}));
+    // The walk runs at the display scaling of the Wine prefix that HALVORN_LOGPIXELS names.
+    const int dpi = ScreenDpi();
+    if (const char* logPixels = std::getenv("HALVORN_LOGPIXELS")) {
+        ASSERT_EQ(dpi, std::atoi(logPixels));
+    }
+    const testing::GdiObjectCount gdiObjects;
+    // Every page's picture fills its place; a screenshot of each page at this scaling.
+    const auto lookAtPage = [dpi](const SheetDriver& wizard) {
+        static const wchar_t* const names[] = {L"licence", L"welcome", L"cleaning", L"completion"};
+        const int index = wizard.ActivePageIndex();
+        ASSERT_TRUE(index >= 0 && index < 4);
+        EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(),
+                                            std::wstring(names[index]) + L"-" + std::to_wstring(dpi) + L"dpi.png"));
+        ExpectPictureFillsItsPlace(wizard.ActivePage(), index == 0 ? kHeaderPicturePlace : kPagePicturePlace);
+    };
+
+    repair.result = {5, 5};
+    const SheetDriver wizard(RunUntilCleanPage(u"/Override  -x", {HeldRepair, StartDetachedThread}, lookAtPage));
     ASSERT_NE(wizard.Sheet(), nullptr);
     ASSERT_EQ(wizard.ActivePageIndex(), 2);
     ASSERT_TRUE(WaitUntil([&] { return repair.runs == 1; }));
@@ -131,31 +210,48 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     }
     EXPECT_GE(shades, 5) << "too few block shades";
     EXPECT_NE(first.pixels, second.pixels) << "the indicator stood still";
+    // Its blocks and gaps have grown with the display.
+    const ProgressGeometry geometry = ProgressGeometry::AtDpi(dpi);
+    const std::multiset<int> distances = OutlineDistances(first);
+    EXPECT_GE(distances.count(geometry.blockWidth - 1), 5u) << "blocks not " << geometry.blockWidth << " wide";
+    EXPECT_GE(distances.count(geometry.gap + 1), 5u) << "gaps not " << geometry.gap << " wide";
+    lookAtPage(wizard);
 
-    CreateDirectoryW(HALVORN_SCREENSHOT_DIR, nullptr);
-    EXPECT_TRUE(testing::WritePng(CaptureWindow(wizard.Sheet()), HALVORN_SCREENSHOT_DIR L"\\cleaning.png"));
-
-    // The run returns: the counts reach the completion page in their order, closing is allowed
-    // again, and Cancel stays disabled.
+    // The run returns: the counts reach the completion page, closing is allowed again, and Cancel
+    // stays disabled.
     SetEvent(repair.release);
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
-    const std::u16string expected = CompletionText(5, 3, false);
+    const std::u16string expected = CompletionText(5, 5, false);
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kBackButton));
     EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
     EXPECT_EQ(wizard.Title(), testing::kProgramTitle);
+    lookAtPage(wizard);
+
+    // Back is disabled, but the sheet obeys it when another program presses it by message: the
+    // page stays, and the repair does not run again.
+    wizard.Press(PSBTN_BACK);
+    Sleep(300);
+    EXPECT_EQ(wizard.ActivePageIndex(), 3);
+    EXPECT_EQ(repair.runs, 1);
 
     PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(WaitUntil([&] { return ended.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return ended.load(); }));
+    wizardThread.join();
     EXPECT_EQ(repair.runs, 1);
+    // The static controls load their templates' pictures themselves, out of the count's sight. A
+    // page that shows a scaled picture deletes the loaded one, so each page deletes one object more
+    // than it creates when the display is scaled, and none when it is not.
+    EXPECT_EQ(gdiObjects.Held(), dpi == kStandardDpi ? 0 : -4);
 }
 
 TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWizardGoesOn) {
     SetEvent(repair.release);
     repair.result = {2, 0};
-    // A report-only run, whose completion page says that nothing was deleted.
+    // A report-only run, whose completion page says that nothing was deleted; the counts arrive in
+    // their order, or the page would say that nothing was found.
     const SheetDriver wizard(RunUntilCleanPage(u"-REPORT", {HeldRepair, RefuseThread}));
     ASSERT_NE(wizard.Sheet(), nullptr);
     ASSERT_TRUE(wizard.WaitForPage(3));

@@ -32,6 +32,7 @@ BOOL Counted(BOOL deleted) {
 decltype(&CreateSolidBrush) g_createSolidBrush;
 decltype(&CreateCompatibleDC) g_createCompatibleDC;
 decltype(&CreateCompatibleBitmap) g_createCompatibleBitmap;
+decltype(&CreateDIBSection) g_createDIBSection;
 decltype(&CreateFontIndirectW) g_createFontIndirectW;
 decltype(&DeleteObject) g_deleteObject;
 decltype(&DeleteDC) g_deleteDC;
@@ -40,6 +41,10 @@ HBRUSH WINAPI CountedCreateSolidBrush(COLORREF colour) { return Counted(g_create
 HDC WINAPI CountedCreateCompatibleDC(HDC dc) { return Counted(g_createCompatibleDC(dc)); }
 HBITMAP WINAPI CountedCreateCompatibleBitmap(HDC dc, int width, int height) {
     return Counted(g_createCompatibleBitmap(dc, width, height));
+}
+HBITMAP WINAPI CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                                       DWORD offset) {
+    return Counted(g_createDIBSection(dc, info, usage, bits, section, offset));
 }
 HFONT WINAPI CountedCreateFontIndirectW(const LOGFONTW* font) { return Counted(g_createFontIndirectW(font)); }
 BOOL WINAPI CountedDeleteObject(HGDIOBJ object) { return Counted(g_deleteObject(object)); }
@@ -60,6 +65,7 @@ const Hook g_hooks[] = {
     MakeHook("CreateSolidBrush", &CountedCreateSolidBrush, g_createSolidBrush),
     MakeHook("CreateCompatibleDC", &CountedCreateCompatibleDC, g_createCompatibleDC),
     MakeHook("CreateCompatibleBitmap", &CountedCreateCompatibleBitmap, g_createCompatibleBitmap),
+    MakeHook("CreateDIBSection", &CountedCreateDIBSection, g_createDIBSection),
     MakeHook("CreateFontIndirectW", &CountedCreateFontIndirectW, g_createFontIndirectW),
     MakeHook("DeleteObject", &CountedDeleteObject, g_deleteObject),
     MakeHook("DeleteDC", &CountedDeleteDC, g_deleteDC),
