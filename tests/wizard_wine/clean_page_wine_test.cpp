@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -145,6 +146,7 @@ protected:
             uiThreadId = GetCurrentThreadId();
             CFixWizard wizard(commandLine, service);
             wizard.RunModal(nullptr);
+            result = wizard.RepairResult();
             ended = true;
         });
         const SheetDriver wizard(SheetDriver::WaitForSheet());
@@ -154,6 +156,7 @@ protected:
     TestRepair repair;
     std::thread wizardThread;
     std::atomic<DWORD> uiThreadId{0};
+    std::optional<RepairCounts> result;  // what the wizard tells the program once it has ended
     std::atomic<bool> ended{false};
 };
 
@@ -241,6 +244,9 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     ASSERT_TRUE(WaitUntil([&] { return ended.load(); }));
     wizardThread.join();
     EXPECT_EQ(repair.runs, 1);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(std::vector<int>({result->invalidCount, result->deletedCount, result->failed}),
+              std::vector<int>({5, 5, false}));
     // The static controls load their templates' pictures themselves, out of the count's sight. A
     // page that shows a scaled picture deletes the loaded one, so each page deletes one object more
     // than it creates when the display is scaled, and none when it is not.
@@ -249,9 +255,10 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
 
 TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWizardGoesOn) {
     SetEvent(repair.release);
-    repair.result = {2, 0};
+    repair.result = {2, 0, true};
     // A report-only run, whose completion page says that nothing was deleted; the counts arrive in
-    // their order, or the page would say that nothing was found.
+    // their order, or the page would say that nothing was found. The run's failure reaches the
+    // program beside them.
     const SheetDriver wizard(RunUntilCleanPage(u"-REPORT", {HeldRepair, RefuseThread}));
     ASSERT_NE(wizard.Sheet(), nullptr);
     ASSERT_TRUE(wizard.WaitForPage(3));
@@ -262,7 +269,10 @@ TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWiza
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     wizard.Press(PSBTN_FINISH);
-    EXPECT_TRUE(WaitUntil([&] { return ended.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return ended.load(); }));
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(std::vector<int>({result->invalidCount, result->deletedCount, result->failed}),
+              std::vector<int>({2, 0, true}));
 }
 
 // The indicator on a static control of this thread, where no timer of its own draws meanwhile.
