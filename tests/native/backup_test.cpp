@@ -133,12 +133,10 @@ TEST_F(BackupRun, ATreeThatCannotBeReadWholeStaysWholeAndTheRunGoesOn) {
     EXPECT_EQ(cleaner.invalidCount, 8);
     EXPECT_EQ(cleaner.deletedCount, 1);
     EXPECT_EQ(BackupTrees(), TreeA());
-    for (const std::u16string& path : Paths{u"$%&'(b\\Deep\\Deeper", u"$%&'(c\\Hidden"}) {
-        EXPECT_TRUE(registry.Exists(kService + u"\\" + path));
-    }
-    for (const std::u16string& path : unsavable) {
-        EXPECT_TRUE(registry.Exists(kService + u"\\" + path));
-    }
+    EXPECT_EQ(registry.ListTree(kService),
+              (Paths{u"$%&'(\rown", u"$%&'(b", u"$%&'(b\\Deep", u"$%&'(b\\Deep\\Deeper", u"$%&'(c", u"$%&'(c\\Hidden",
+                     u"$%&'(d", u"$%&'(d\\Deep", u"$%&'(d\\Deep\\a\nb", u"$%&'(f", u"$%&'(f\\line\r", u"$%&'(h",
+                     u"$%&'(h\\Deep", u"$%&'(h\\Deep\\a", u"$%&'(h\\Deep\\a\0b"s, u"Parameters"}));
     EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e\\Sub"));
     EXPECT_EQ(LogLines(), RunLines({kServiceName + "\\$%&'(a"}, {}, 8, 1));
 }
