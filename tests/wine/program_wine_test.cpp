@@ -124,6 +124,7 @@ TEST_F(ProgramOnWine, ASecondInstanceDoesNothing) {
     const HANDLE running = CreateMutexW(nullptr, TRUE, kMutexName);
     ASSERT_NE(running, nullptr);
     EXPECT_EQ(Run(L"/noui"), 0u);
+    EXPECT_EQ(Run(L"/noui /ExitCode"), 1618u);  // retry later
     CloseHandle(running);
     EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
     EXPECT_TRUE(LogFiles().empty());
@@ -165,13 +166,6 @@ TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
     ASSERT_TRUE(guard.Create(L"$%&'(a\\line\nbreak"));
     EXPECT_EQ(Run(L"/noui /ExitCode"), 1603u);
     EXPECT_EQ(Run(L"/noui"), 0u);
-
-    // Another copy runs, so this one does nothing.
-    const HANDLE running = CreateMutexW(nullptr, TRUE, kMutexName);
-    ASSERT_NE(running, nullptr);
-    EXPECT_EQ(Run(L"/noui /ExitCode"), 1618u);
-    EXPECT_EQ(Run(L"/noui"), 0u);
-    CloseHandle(running);
 }
 
 TEST_F(ProgramOnWine, TheMutexIsGoneWhenTheProgramHasEnded) {
