@@ -22,11 +22,6 @@ bool IsSilentCommandLine(std::u16string_view arguments) {
     return false;
 }
 
-SecurityId AdministratorsAlias() {
-    // Revision 1, two sub-authorities, SECURITY_NT_AUTHORITY (5), then 32 and 544 little-endian.
-    return {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 0x02, 0, 0};
-}
-
 bool IsAdministrator(AdminQueries& queries) {
     if (queries.PlatformId() == kWin32WindowsPlatform) {
         return true;

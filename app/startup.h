@@ -5,18 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "log/security_id.h"
+
 // The start-up decisions: plain logic over the answers that the platform gives.
 namespace halvorn {
 
 // True when the argument string asks for the silent run: "/noui" anywhere, in any ASCII case,
 // glued to other text or not.
 bool IsSilentCommandLine(std::u16string_view arguments);
-
-// A security identifier in its binary form.
-using SecurityId = std::vector<std::uint8_t>;
-
-// S-1-5-32-544, the built-in Administrators alias.
-SecurityId AdministratorsAlias();
 
 // What the administrator test needs to know about the caller.
 class AdminQueries {

@@ -4,15 +4,13 @@
 #include "engine/backup_file.h"
 #include "engine/registry_cleaner.h"
 #include "engine/windows_registry.h"
-#include "log/windows_log_platform.h"
 
 namespace halvorn {
 
 RepairCounts RunSystemRepair(const std::u16string& arguments) {
     WindowsRegistry registry;
-    WindowsLogPlatform files;
     // Beside the log, so that whoever collects the logs collects the backups with them.
-    BackupFile backup(files, BackupFile::PathBesideLog(ProcessLog().Path()));
+    BackupFile backup(ProcessLog().Files());
     RegistryCleaner cleaner(registry, ProcessLog(), &backup);
     cleaner.Run(arguments);
     return {cleaner.invalidCount, cleaner.deletedCount, !cleaner.systemKeyOpened};

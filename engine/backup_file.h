@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "log/log_platform.h"
+#include "log/run_files.h"
 
 namespace halvorn {
 
@@ -12,24 +12,21 @@ namespace halvorn {
 // and lies beside the log under the log's name.
 class BackupFile {
 public:
-    BackupFile(LogPlatform& platform, std::u16string path);
+    explicit BackupFile(RunFiles& files);
     BackupFile(const BackupFile&) = delete;
     BackupFile& operator=(const BackupFile&) = delete;
 
-    // The log's path with ".reg" in place of ".log"; empty for an empty path.
-    static std::u16string PathBesideLog(std::u16string_view logPath);
-
-    const std::u16string& Path() const { return m_path; }
+    std::u16string Path() const { return m_files.BackupPath(); }
 
     // Appends the key and value lines of one tree, followed by the blank line that ends an export,
     // so that the file reads as the exports of its trees one after another under a single header.
-    // A new file starts with the byte-order mark and the header. All or nothing: false when the
-    // tree could not be written whole, and the file is then as it was.
+    // A new file starts with the byte-order mark and the header. All or nothing, and on the disk
+    // before it returns true: false when the tree could not be written whole, and the file is then
+    // as it was.
     bool Append(std::u16string_view treeText);
 
 private:
-    LogPlatform& m_platform;
-    std::u16string m_path;
+    RunFiles& m_files;
 };
 
 }  // namespace halvorn

@@ -17,26 +17,41 @@ struct LocalTime {
     std::uint16_t second = 0;
 };
 
+// What became of an append to one of the run's files.
+enum class AppendResult {
+    Written,
+    Failed,     // the file could not be opened or written; it is as it was
+    Untrusted,  // a file that this program cannot have made holds the name; it is left untouched
+};
+
 // What the log needs from the operating system.
+//
+// Both appends create a file new, open to the running account, the system account and
+// Administrators only, whatever the folder would pass on. Where the name exists already, they
+// append only to a file that MayAppendTo trusts, judged through the handle that writes.
 class LogPlatform {
 public:
     virtual ~LogPlatform() = default;
 
-    // The user's temporary directory with its trailing separator, or empty when it is unknown.
+    // The temporary directory with its trailing separator, or empty when it is unknown. For the
+    // system account it is the system's own, where Windows has one that other users cannot open.
     virtual std::u16string TemporaryDirectory() = 0;
 
     virtual LocalTime Now() = 0;
 
-    // Appends bytes to the file at path, creating it if it does not exist, while other processes
-    // may read and write it. False when the file cannot be opened or written.
-    virtual bool AppendToFile(const std::u16string& path, std::string_view bytes) = 0;
+    // False when a file that MayAppendTo does not trust holds path; true for a free name and for a
+    // trusted file. It only helps to choose a name: every append checks again through its handle.
+    virtual bool IsFreeOrTrusted(const std::u16string& path) = 0;
 
-    // Appends bytes to the file at path as one whole, creating the file if it does not exist; an
-    // empty file receives newFileStart first. Other processes may read the file meanwhile but not
-    // write it. On failure the file is left as it was, and a file that this call created is
-    // removed again.
-    virtual bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                             std::string_view bytes) = 0;
+    // Appends bytes to the file at path while other processes may read and write it.
+    virtual AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) = 0;
+
+    // Appends bytes to the file at path as one whole, and has them on the disk before it returns
+    // Written; an empty file receives newFileStart first. Other processes may read the file
+    // meanwhile but not write it. On failure the file is left as it was, and a file that this call
+    // created is removed again.
+    virtual AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                                     std::string_view bytes) = 0;
 };
 
 }  // namespace halvorn

@@ -54,11 +54,10 @@ std::string EncodeLine(std::u16string_view text) {
     return bytes;
 }
 
-}  // namespace
-
-RepairLog::RepairLog(LogPlatform& platform) : m_platform(platform) {
-    // Built during static initialisation, where nothing may escape: without memory the path
-    // stays empty, and every write then fails silently.
+// The temporary directory and "Brimwell" with the time, without an extension.
+std::u16string RunFileName(LogPlatform& platform) {
+    // Built during static initialisation, where nothing may escape: without memory the name stays
+    // empty, and every write then fails silently.
     try {
         const std::u16string directory = platform.TemporaryDirectory();
         const LocalTime now = platform.Now();
@@ -66,14 +65,19 @@ RepairLog::RepairLog(LogPlatform& platform) : m_platform(platform) {
             u"Brimwell%d-%d-%d %dh%dm%ds",
             {std::int32_t{now.month}, std::int32_t{now.day}, std::int32_t{now.year},
              std::int32_t{now.hour}, std::int32_t{now.minute}, std::int32_t{now.second}});
-        m_path = FormatText(u"%s%s.log", {directory, name});
+        return FormatText(u"%s%s", {directory, name});
     } catch (const std::bad_alloc&) {
-        m_path.clear();
+        return {};
     }
 }
 
+}  // namespace
+
+RepairLog::RepairLog(LogPlatform& platform)
+    : m_platform(platform), m_files(platform, RunFileName(platform)) {}
+
 void RepairLog::WriteText(std::u16string_view text) {
-    m_platform.AppendToFile(m_path, EncodeLine(text.substr(0, kMaxLineLength)));
+    m_files.AppendToLog(EncodeLine(text.substr(0, kMaxLineLength)));
 }
 
 void RepairLog::WriteHeader() {

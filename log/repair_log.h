@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "log/log_platform.h"
+#include "log/run_files.h"
 #include "log/text_format.h"
 
 namespace halvorn {
@@ -21,7 +22,10 @@ public:
     RepairLog(const RepairLog&) = delete;
     RepairLog& operator=(const RepairLog&) = delete;
 
-    const std::u16string& Path() const { return m_path; }
+    std::u16string Path() const { return m_files.LogPath(); }
+
+    // The log's file and the backup beside it.
+    RunFiles& Files() { return m_files; }
 
     // Formats one line ("%s" text, "%d" signed 32-bit integer) and appends it. Always true: a
     // line that cannot be written is dropped silently.
@@ -40,7 +44,7 @@ private:
     void WriteText(std::u16string_view text);
 
     LogPlatform& m_platform;
-    std::u16string m_path;
+    RunFiles m_files;
     // Zero until the first trace scope of the run has asked for the header.
     std::int32_t m_lineSequence = 0;
 };

@@ -1,31 +1,24 @@
 #include "log/windows_log_platform.h"
 
-#include <windows.h>
-
 #include <string>
 
 namespace halvorn {
 
 namespace {
 
-// Owns a file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
+using TemporaryPathQuery = DWORD(WINAPI*)(DWORD, LPWSTR);
+
+// GetTempPath2W gives the system account C:\Windows\SystemTemp, which only it and Administrators
+// can open, and every other account what GetTempPathW gives. Windows 11, Server 2022 and the 2025
+// updates of Windows 10, Server 2019 and 2016 have it; older systems do not, so it is looked up.
+TemporaryPathQuery FindTemporaryPathQuery() {
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const FARPROC found = kernel32 != nullptr ? GetProcAddress(kernel32, "GetTempPath2W") : nullptr;
+    if (found == nullptr) {
+        return GetTempPathW;
     }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
+    return reinterpret_cast<TemporaryPathQuery>(reinterpret_cast<void (*)()>(found));
+}
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     DWORD written = 0;
@@ -33,13 +26,15 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
            written == bytes.size();
 }
 
-// Writes at the end of the file; on failure cuts the file back to the length it had.
-bool AppendOrRestoreLength(HANDLE file, std::string_view newFileStart, std::string_view bytes) {
+// Writes at the end of the file and has it on the disk; on failure cuts the file back to the
+// length it had.
+bool AppendDurablyOrRestoreLength(HANDLE file, std::string_view newFileStart, std::string_view bytes) {
     LARGE_INTEGER length{};
     if (!GetFileSizeEx(file, &length) || !SetFilePointerEx(file, length, nullptr, FILE_BEGIN)) {
         return false;
     }
-    if ((length.QuadPart != 0 || WriteAll(file, newFileStart)) && WriteAll(file, bytes)) {
+    if ((length.QuadPart != 0 || WriteAll(file, newFileStart)) && WriteAll(file, bytes) &&
+        FlushFileBuffers(file)) {
         return true;
     }
     SetFilePointerEx(file, length, nullptr, FILE_BEGIN);
@@ -50,12 +45,13 @@ bool AppendOrRestoreLength(HANDLE file, std::string_view newFileStart, std::stri
 }  // namespace
 
 std::u16string WindowsLogPlatform::TemporaryDirectory() {
-    const DWORD needed = GetTempPathW(0, nullptr);
+    static const TemporaryPathQuery query = FindTemporaryPathQuery();
+    const DWORD needed = query(0, nullptr);
     if (needed == 0) {
         return {};
     }
     std::wstring directory(needed, L'\0');
-    const DWORD length = GetTempPathW(needed, directory.data());
+    const DWORD length = query(needed, directory.data());
     if (length == 0 || length >= needed) {
         return {};
     }
@@ -68,39 +64,37 @@ LocalTime WindowsLogPlatform::Now() {
     return {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-bool WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
-    const std::wstring widePath(path.begin(), path.end());
-    // FILE_APPEND_DATA alone makes every write go to the current end of the file.
-    const FileHandle file(CreateFileW(widePath.c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return false;
-    }
-    return WriteAll(file.get(), bytes);
+bool WindowsLogPlatform::IsFreeOrTrusted(const std::u16string& path) {
+    return m_opener.IsFreeOrTrusted(std::wstring(path.begin(), path.end()));
 }
 
-bool WindowsLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                     std::string_view bytes) {
-    const std::wstring widePath(path.begin(), path.end());
-    bool created = false;
-    bool appended = false;
-    {
-        // Readers are let in; a second writer could interleave with the record or see it cut back.
-        const FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            return false;
-        }
-        // OPEN_ALWAYS reports an existing file through the last error, even on success.
-        created = GetLastError() != ERROR_ALREADY_EXISTS;
-        appended = AppendOrRestoreLength(file.get(), newFileStart, bytes);
+AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
+    // FILE_APPEND_DATA alone makes every write go to the current end of the file.
+    const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
+                                           {FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE});
+    if (!file.handle) {
+        return file.failure;
     }
-    if (!appended && created) {
-        DeleteFileW(widePath.c_str());
+    return WriteAll(file.handle.get(), bytes) ? AppendResult::Written : AppendResult::Failed;
+}
+
+AppendResult WindowsLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                                             std::string_view bytes) {
+    // Readers are let in; a second writer could interleave with the record or see it cut back.
+    const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
+                                           {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, true});
+    if (!file.handle) {
+        return file.failure;
     }
-    return appended;
+    if (AppendDurablyOrRestoreLength(file.handle.get(), newFileStart, bytes)) {
+        return AppendResult::Written;
+    }
+    if (file.created) {
+        // Removed through the handle that made it, when the handle closes.
+        FILE_DISPOSITION_INFO removal{TRUE};
+        SetFileInformationByHandle(file.handle.get(), FileDispositionInfo, &removal, sizeof(removal));
+    }
+    return AppendResult::Failed;
 }
 
 }  // namespace halvorn

@@ -1,17 +1,22 @@
 #pragma once
 
 #include "log/log_platform.h"
+#include "log/windows_private_file.h"
 
 namespace halvorn {
 
-// The log's operating-system needs through KERNEL32.
+// The log's operating-system needs through KERNEL32 and ADVAPI32.
 class WindowsLogPlatform final : public LogPlatform {
 public:
     std::u16string TemporaryDirectory() override;
     LocalTime Now() override;
-    bool AppendToFile(const std::u16string& path, std::string_view bytes) override;
-    bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                     std::string_view bytes) override;
+    bool IsFreeOrTrusted(const std::u16string& path) override;
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) override;
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                             std::string_view bytes) override;
+
+private:
+    PrivateFileOpener m_opener;
 };
 
 }  // namespace halvorn

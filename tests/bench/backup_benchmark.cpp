@@ -62,7 +62,7 @@ void DeleteLargeTree(benchmark::State& state, bool withBackup) {
         keys = BuildTree(registry);
         MemoryLogPlatform files;
         RepairLog log(files);
-        BackupFile backup(files, BackupFile::PathBesideLog(log.Path()));
+        BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, withBackup ? &backup : nullptr);
         const OpenedKey bench(registry, registry.LocalMachine(), u"Bench\\Root");
         const std::uint64_t callsBefore = registry.Calls().Total();

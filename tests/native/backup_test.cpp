@@ -92,7 +92,7 @@ protected:
     MemoryRegistry registry;
     MemoryLogPlatform files;
     RepairLog log{files};
-    BackupFile backup{files, BackupFile::PathBesideLog(log.Path())};
+    BackupFile backup{log.Files()};
     RegistryCleaner cleaner{registry, log, &backup};
 };
 
@@ -240,26 +240,23 @@ TEST(RunOptions, EachIsAnOptionOfItsOwnInAnyCase) {
     }
 }
 
-TEST(BackupFileName, IsTheLogsNameEndingInReg) {
-    EXPECT_EQ(BackupFile::PathBesideLog(u"C:\\Temp\\Brimwell1-2-2027 0h0m0s.log"), u"C:\\Temp\\Brimwell1-2-2027 0h0m0s.reg");
-    EXPECT_EQ(BackupFile::PathBesideLog(u"Brimwell1-2-2027 0h0m0s.log"), u"Brimwell1-2-2027 0h0m0s.reg");
-    EXPECT_EQ(BackupFile::PathBesideLog(u""), u"");
-}
-
 TEST(BackupFileWrite, StartsANewFileWithItsHeaderOnlyOnce) {
     MemoryLogPlatform files;
-    BackupFile backup(files, u"b.reg");
+    RunFiles names(files, u"b");
+    BackupFile backup(names);
     ASSERT_TRUE(backup.Append(u"one"));
     // A file left by an earlier run in the same second already has its header.
-    BackupFile later(files, u"b.reg");
+    RunFiles laterNames(files, u"b");
+    BackupFile later(laterNames);
     ASSERT_TRUE(later.Append(u"two"));
     EXPECT_EQ(DecodeUtf16Le(files.files.at(u"b.reg")),
               u"\uFEFFWindows Registry Editor Version 5.00\r\none\r\ntwo\r\n");
 }
 
-TEST(BackupFileWrite, WithoutAPathNothingIsWritten) {
+TEST(BackupFileWrite, WithoutANameNothingIsWritten) {
     MemoryLogPlatform files;
-    BackupFile backup(files, u"");
+    RunFiles names(files, u"");
+    BackupFile backup(names);
     EXPECT_FALSE(backup.Append(u"tree"));
     EXPECT_TRUE(files.files.empty());
 }

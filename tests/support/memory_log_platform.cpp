@@ -4,20 +4,26 @@
 
 namespace halvorn::testing {
 
-bool MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
+AppendResult MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
     ++appendCalls;
+    if (plantedFiles.contains(path)) {
+        return AppendResult::Untrusted;
+    }
     if (failingAppends > 0) {
         --failingAppends;
-        return false;
+        return AppendResult::Failed;
     }
     files[path].append(bytes);
-    return true;
+    return AppendResult::Written;
 }
 
-bool MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                    std::string_view bytes) {
+AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                                            std::string_view bytes) {
+    if (plantedFiles.contains(path)) {
+        return AppendResult::Untrusted;
+    }
     if (path.empty() || wholeAppendsLeft == 0) {
-        return false;
+        return AppendResult::Failed;
     }
     if (wholeAppendsLeft > 0) {
         --wholeAppendsLeft;
@@ -27,7 +33,7 @@ bool MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view
         file = newFileStart;
     }
     file += bytes;
-    return true;
+    return AppendResult::Written;
 }
 
 std::string MemoryLogPlatform::OnlyFile() const {

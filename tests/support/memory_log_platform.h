@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "log/log_platform.h"
@@ -17,13 +18,16 @@ public:
     // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
     int wholeAppendsLeft = -1;
     std::map<std::u16string, std::string> files;
+    // Files that another account put there: never written, whatever their path.
+    std::map<std::u16string, std::string> plantedFiles;
     int appendCalls = 0;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
-    bool AppendToFile(const std::u16string& path, std::string_view bytes) override;
-    bool AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                     std::string_view bytes) override;
+    bool IsFreeOrTrusted(const std::u16string& path) override { return !plantedFiles.contains(path); }
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) override;
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
+                             std::string_view bytes) override;
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;

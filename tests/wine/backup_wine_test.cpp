@@ -81,7 +81,7 @@ protected:
         WindowsRegistry registry;
         WindowsLogPlatform files;
         RepairLog log(files);
-        BackupFile backup(files, BackupFile::PathBesideLog(log.Path()));
+        BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, &backup);
         cleaner.Run(commandLine);
         invalidCount = cleaner.invalidCount;

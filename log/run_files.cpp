@@ -1,0 +1,89 @@
+#include "log/run_files.h"
+
+#include <limits>
+
+#include "log/text_format.h"
+
+namespace halvorn {
+
+RunFiles::RunFiles(LogPlatform& platform, std::u16string name)
+    : m_platform(platform), m_name(std::move(name)) {}
+
+std::u16string RunFiles::PathEndingIn(std::u16string_view extension) const {
+    if (m_name.empty()) {
+        return {};
+    }
+    std::u16string path = m_name;
+    if (m_counter > 1) {
+        path += FormatText(u" (%d)", {static_cast<std::int32_t>(m_counter)});
+    }
+    return path += extension;
+}
+
+std::u16string RunFiles::LogPath() const { return PathEndingIn(u".log"); }
+
+std::u16string RunFiles::BackupPath() const { return PathEndingIn(u".reg"); }
+
+bool RunFiles::MoveOn() {
+    if (m_counter == std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    ++m_counter;
+    m_logMustMove = !m_logBytes.empty();
+    return true;
+}
+
+bool RunFiles::ChooseName() {
+    while (!m_platform.IsFreeOrTrusted(LogPath()) || !m_platform.IsFreeOrTrusted(BackupPath())) {
+        if (!MoveOn()) {
+            return false;
+        }
+    }
+    m_nameChosen = true;
+    return true;
+}
+
+// Every append goes through here, so that any untrusted name moves both files.
+template <typename Append>
+bool RunFiles::AppendMovingOn(Append append) {
+    if (m_name.empty() || (!m_nameChosen && !ChooseName())) {
+        return false;
+    }
+    for (;;) {
+        if (m_logMustMove) {
+            const AppendResult moved = m_platform.AppendToFile(LogPath(), m_logBytes);
+            if (moved == AppendResult::Untrusted) {
+                if (!MoveOn()) {
+                    return false;
+                }
+                continue;
+            }
+            // Lines that cannot be written under the new name are lost, as any failed line is.
+            m_logMustMove = false;
+            if (moved == AppendResult::Failed) {
+                m_logBytes.clear();
+            }
+        }
+        const AppendResult result = append();
+        if (result != AppendResult::Untrusted) {
+            return result == AppendResult::Written;
+        }
+        if (!MoveOn()) {
+            return false;
+        }
+    }
+}
+
+bool RunFiles::AppendToLog(std::string_view bytes) {
+    const bool written = AppendMovingOn([&] { return m_platform.AppendToFile(LogPath(), bytes); });
+    if (written) {
+        m_logBytes += bytes;
+    }
+    return written;
+}
+
+bool RunFiles::AppendToBackup(std::string_view newFileStart, std::string_view bytes) {
+    return AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes); });
+}
+
+}  // namespace halvorn

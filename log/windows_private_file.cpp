@@ -1,0 +1,138 @@
+#include "log/windows_private_file.h"
+
+#include <aclapi.h>
+
+#include <memory>
+
+namespace halvorn {
+
+namespace {
+
+// Frees what the security functions allocate with LocalAlloc.
+struct LocalMemoryFree {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+
+SecurityId CopyOf(PSID sid) {
+    if (sid == nullptr || !IsValidSid(sid)) {
+        return {};
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(sid);
+    return SecurityId(bytes, bytes + GetLengthSid(sid));
+}
+
+// What the handle shows of the file behind it.
+ExistingFile Describe(HANDLE file) {
+    ExistingFile facts;
+    facts.diskFile = GetFileType(file) == FILE_TYPE_DISK;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(file, &information)) {
+        facts.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        facts.reparsePoint = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        facts.linkCount = information.nNumberOfLinks;
+    }
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) == ERROR_SUCCESS) {
+        const std::unique_ptr<void, LocalMemoryFree> freed(descriptor);
+        facts.owner = CopyOf(owner);
+    }
+    return facts;
+}
+
+}  // namespace
+
+const SecurityId& PrivateFileOpener::RunningAccount() {
+    if (!m_accountRead) {
+        m_accountRead = true;
+        HANDLE token = nullptr;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            const FileHandle closed(token);
+            DWORD size = 0;
+            GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+            std::vector<unsigned char> buffer(size);
+            if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+                m_runningAccount = CopyOf(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
+            }
+        }
+    }
+    return m_runningAccount;
+}
+
+SECURITY_ATTRIBUTES* PrivateFileOpener::NewFileSecurity() {
+    if (m_securityBuilt) {
+        return &m_attributes;
+    }
+    std::vector<SecurityId> grantees = {LocalSystemAccount(), AdministratorsAlias()};
+    SecurityId account = RunningAccount();
+    if (!account.empty() && account != grantees[0] && account != grantees[1]) {
+        grantees.push_back(account);
+    }
+    DWORD size = sizeof(ACL);
+    for (const SecurityId& grantee : grantees) {
+        size += static_cast<DWORD>(sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + grantee.size());
+    }
+    m_accessList.assign(size, 0);
+    auto* accessList = reinterpret_cast<PACL>(m_accessList.data());
+    bool built = InitializeAcl(accessList, size, ACL_REVISION) &&
+                 InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION);
+    for (SecurityId& grantee : grantees) {
+        built = built && AddAccessAllowedAce(accessList, ACL_REVISION, FILE_ALL_ACCESS, grantee.data());
+    }
+    // Protected: nothing that the folder would pass on to its files is added to the list.
+    built = built && SetSecurityDescriptorDacl(&m_descriptor, TRUE, accessList, FALSE) &&
+            SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    if (!built) {
+        return nullptr;
+    }
+    m_attributes = {sizeof(m_attributes), &m_descriptor, FALSE};
+    m_securityBuilt = true;
+    return &m_attributes;
+}
+
+bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
+    const FileHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file) {
+        // A file in use cannot be judged here; the append judges it when it gets the file.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_SHARING_VIOLATION;
+    }
+    return MayAppendTo(Describe(file.get()), RunningAccount());
+}
+
+PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileAccess& access) {
+    PrivateFile file;
+    SECURITY_ATTRIBUTES* security = NewFileSecurity();
+    if (security == nullptr) {
+        return file;  // a file that others could open is not made at all
+    }
+    // A reparse point is opened as itself, so a link planted under the name leads nowhere.
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    file.handle.reset(CreateFileW(path.c_str(), access.rights | (access.removableIfCreated ? DELETE : 0),
+                                  access.share, security, CREATE_NEW, kFlags, nullptr));
+    if (file.handle) {
+        file.created = true;
+        return file;
+    }
+    const DWORD createError = GetLastError();
+    if (createError != ERROR_FILE_EXISTS && createError != ERROR_ALREADY_EXISTS) {
+        return file;
+    }
+    file.handle.reset(CreateFileW(path.c_str(), access.rights | READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                  access.share, nullptr, OPEN_EXISTING, kFlags, nullptr));
+    if (!file.handle) {
+        // A file that this program made opens for it; one that shuts it out came from elsewhere.
+        file.failure = GetLastError() == ERROR_SHARING_VIOLATION ? AppendResult::Failed : AppendResult::Untrusted;
+        return file;
+    }
+    if (!MayAppendTo(Describe(file.handle.get()), RunningAccount())) {
+        file.handle.reset();
+        file.failure = AppendResult::Untrusted;
+    }
+    return file;
+}
+
+}  // namespace halvorn

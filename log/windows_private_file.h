@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "log/file_trust.h"
+#include "log/log_platform.h"
+
+namespace halvorn {
+
+// Owns a file handle.
+class FileHandle {
+public:
+    FileHandle() = default;
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle() { reset(); }
+    FileHandle(FileHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = INVALID_HANDLE_VALUE; }
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            m_handle = other.m_handle;
+            other.m_handle = INVALID_HANDLE_VALUE;
+        }
+        return *this;
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
+    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_handle);
+        }
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+};
+
+// How a caller writes to one of the run's files.
+struct PrivateFileAccess {
+    DWORD rights;
+    DWORD share;
+    // Asks for the right to remove a file that the open creates, and only such a file.
+    bool removableIfCreated = false;
+};
+
+// One of the run's files, open for writing; without a handle, failure says why.
+struct PrivateFile {
+    FileHandle handle;
+    bool created = false;
+    AppendResult failure = AppendResult::Failed;
+};
+
+// Opens the run's files as this program's own: a new file gets an access list of its own that
+// only the running account, the system account and Administrators are on, inheriting nothing from
+// the folder; an existing one is written only when MayAppendTo trusts it.
+class PrivateFileOpener {
+public:
+    PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access);
+
+    // False when a file that MayAppendTo does not trust holds path.
+    bool IsFreeOrTrusted(const std::wstring& path);
+
+private:
+    // Read once; empty when the token cannot be read.
+    const SecurityId& RunningAccount();
+    SECURITY_ATTRIBUTES* NewFileSecurity();
+
+    bool m_accountRead = false;
+    SecurityId m_runningAccount;
+    bool m_securityBuilt = false;
+    std::vector<unsigned char> m_accessList;
+    SECURITY_DESCRIPTOR m_descriptor{};
+    SECURITY_ATTRIBUTES m_attributes{};
+};
+
+}  // namespace halvorn
