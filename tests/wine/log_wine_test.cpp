@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
@@ -17,6 +20,39 @@ namespace {
 using testing::FileExists;
 using testing::ReadFile;
 using testing::Wide;
+
+// The accounts that the file's access list lets in at all.
+std::vector<SecurityId> GranteesOf(const std::wstring& path) {
+    PACL accessList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &accessList, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return {};
+    }
+    std::vector<SecurityId> grantees;
+    for (DWORD index = 0; accessList != nullptr && index < accessList->AceCount; ++index) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        if (GetAce(accessList, index, reinterpret_cast<void**>(&entry)) && entry->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            entry->Mask != 0) {
+            const auto* sid = reinterpret_cast<const std::uint8_t*>(&entry->SidStart);
+            grantees.emplace_back(sid, sid + GetLengthSid(&entry->SidStart));
+        }
+    }
+    LocalFree(descriptor);
+    return grantees;
+}
+
+SecurityId RunningAccount() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    unsigned char buffer[256];
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size);
+    CloseHandle(token);
+    const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid;
+    const auto* bytes = static_cast<const std::uint8_t*>(sid);
+    return SecurityId(bytes, bytes + GetLengthSid(sid));
+}
 
 TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
     WindowsLogPlatform platform;
@@ -50,6 +86,13 @@ TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
         log.WriteLine(u"Invalid registry keys count\t: %d", 1);
     }
     const std::string bytes = ReadFile(Wide(log.Path()));
+    // Only the running account, the system account and Administrators may open it; Everyone,
+    // whom Wine lets read any other file, may not.
+    const std::vector<SecurityId> grantees = GranteesOf(Wide(log.Path()));
+    EXPECT_FALSE(grantees.empty());
+    for (const SecurityId& grantee : grantees) {
+        EXPECT_TRUE(grantee == RunningAccount() || grantee == LocalSystemAccount() || grantee == AdministratorsAlias());
+    }
     DeleteFileW(Wide(log.Path()).c_str());
 
     const std::string banner = "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n";

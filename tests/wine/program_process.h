@@ -19,6 +19,14 @@ public:
 // The names of the program's log files and backups in the temporary directory.
 std::vector<std::wstring> LogFiles();
 std::vector<std::wstring> BackupFiles();
+// The names, without their extensions, that a run started in this second or in one of the next
+// seconds would give its files.
+std::vector<std::wstring> RunFileNamesAhead(int seconds);
+
+// Hands the files to another account, as if another user had made them: Wine shows the owner of
+// the Unix file. False where this process may not change owners (it does not run as root).
+bool GiveToAnotherAccount(const std::vector<std::wstring>& paths);
+
 // Removes both, so that a test sees only the files of its own runs.
 void DeleteRunFiles();
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/reg_file_format.h"
 #include "tests/support/log_lines.h"
 #include "tests/wine/program_process.h"
 #include "tests/wine/registry_snapshot.h"
@@ -18,6 +19,10 @@ namespace {
 
 using testing::BackupFiles;
 using testing::DeleteRunFiles;
+using testing::GiveToAnotherAccount;
+using testing::ReadFile;
+using testing::RunFileNamesAhead;
+using testing::WriteWholeFile;
 using testing::KeyExists;
 using testing::LogFiles;
 using testing::OnlyLogLines;
@@ -100,6 +105,93 @@ TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedK
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0], logs[0].substr(0, logs[0].size() - 4) + L".reg");
     EXPECT_EQ(RunReg(L"import \"" + TemporaryDirectory() + backups[0] + L"\""), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+// Run as the system account, the program writes where every local user may create files and links
+// under the names that it will take, which carry the second it starts. What they put there stays
+// as it is, and the run writes its whole log and backup under the first name of its own.
+TEST_F(ProgramOnWine, FilesAndLinksPlantedUnderTheRunsNamesStayAsTheyAreAndTheRunMovesOn) {
+    const std::wstring directory = TemporaryDirectory();
+    const std::wstring linked = directory + L"halvorn-linked-file.txt";
+    const std::string linkedBytes = "a file that the planter can read but not write\r\n";
+    ASSERT_TRUE(WriteWholeFile(linked, linkedBytes));
+    const std::string script = "\xFF\xFE" + EncodeUtf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                                          u"[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Planted]\r\n"
+                                                          u"\"ImagePath\"=\"C:\\\\Users\\\\Public\\\\planted.exe\"\r\n");
+    std::vector<std::wstring> scripts;
+    for (const std::wstring& name : RunFileNamesAhead(30)) {
+        scripts.push_back(directory + name + L".reg");
+        ASSERT_TRUE(WriteWholeFile(scripts.back(), script));
+        for (const wchar_t* extension : {L" (2).log", L" (2).reg"}) {
+            ASSERT_TRUE(CreateHardLinkW((directory + name + extension).c_str(), linked.c_str(), nullptr));
+        }
+    }
+    if (!GiveToAnotherAccount(scripts)) {
+        DeleteFileW(linked.c_str());
+        GTEST_SKIP() << "only root can give the planted files to another account";
+    }
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+
+    // Every invalid key deleted: nothing stopped the repair.
+    EXPECT_EQ(Run(L"/noui /ExitCode"), 3010u);
+
+    EXPECT_TRUE(Repaired());
+    for (const std::wstring& planted : scripts) {
+        EXPECT_EQ(ReadFile(planted), script);
+    }
+    EXPECT_EQ(ReadFile(linked), linkedBytes);
+    DeleteFileW(linked.c_str());
+    // The first name under which neither file is someone else's.
+    const auto own = [](std::vector<std::wstring> names) {
+        std::erase_if(names, [](const std::wstring& name) { return name.find(L" (3).") == std::wstring::npos; });
+        return names;
+    };
+    const std::vector<std::wstring> logs = own(LogFiles());
+    const std::vector<std::wstring> backups = own(BackupFiles());
+    ASSERT_EQ(logs.size(), 1u);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0], logs[0].substr(0, logs[0].size() - 4) + L".reg");
+    EXPECT_EQ(testing::LinesAfterHeader(ReadFile(directory + logs[0])),
+              Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
+    EXPECT_EQ(RunReg(L"import \"" + directory + backups[0] + L"\""), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+// Two runs started in the same second share their log and their backup.
+TEST_F(ProgramOnWine, ARunAddsToTheFilesOfAnEarlierRunInTheSameSecond) {
+    const std::wstring directory = TemporaryDirectory();
+    const std::string earlierLog = "the earlier run's lines\r\n";
+    const std::string earlierBackup = "\xFF\xFE" + EncodeUtf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
+                                                               std::u16string(kGuard.begin(), kGuard.end()) + u"\\Parameters\\Keep]\r\n\r\n");
+    const std::vector<std::wstring> names = RunFileNamesAhead(30);
+    for (const std::wstring& name : names) {
+        ASSERT_TRUE(WriteWholeFile(directory + name + L".log", earlierLog));
+        ASSERT_TRUE(WriteWholeFile(directory + name + L".reg", earlierBackup));
+    }
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+
+    EXPECT_EQ(Run(L"/noui"), 0u);
+
+    EXPECT_TRUE(Repaired());
+    EXPECT_EQ(LogFiles().size(), names.size()) << "the run made a log of its own";
+    int shared = 0;
+    for (const std::wstring& name : names) {
+        const std::string log = ReadFile(directory + name + L".log");
+        if (log == earlierLog) {
+            continue;
+        }
+        ++shared;
+        EXPECT_EQ(log.substr(0, earlierLog.size()), earlierLog);
+        EXPECT_EQ(testing::LinesAfterHeader(log.substr(earlierLog.size())),
+                  Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
+        const std::string backup = ReadFile(directory + name + L".reg");
+        EXPECT_EQ(backup.substr(0, earlierBackup.size()), earlierBackup);
+        EXPECT_EQ(backup.find(EncodeUtf16Le(u"Windows Registry Editor"), earlierBackup.size()), std::string::npos)
+            << "a second header";
+        EXPECT_EQ(RunReg(L"import \"" + directory + name + L".reg\""), 0u);
+    }
+    EXPECT_EQ(shared, 1);
     EXPECT_EQ(SnapshotTree(kGuard), before);
 }
 
