@@ -16,7 +16,7 @@ public:
     BackupFile(const BackupFile&) = delete;
     BackupFile& operator=(const BackupFile&) = delete;
 
-    std::u16string Path() const { return m_files.BackupPath(); }
+    const std::u16string& Path() const { return m_files.BackupPath(); }
 
     // Appends the key and value lines of one tree, followed by the blank line that ends an export,
     // so that the file reads as the exports of its trees one after another under a single header.

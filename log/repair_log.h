@@ -22,7 +22,7 @@ public:
     RepairLog(const RepairLog&) = delete;
     RepairLog& operator=(const RepairLog&) = delete;
 
-    std::u16string Path() const { return m_files.LogPath(); }
+    const std::u16string& Path() const { return m_files.LogPath(); }
 
     // The log's file and the backup beside it.
     RunFiles& Files() { return m_files; }

@@ -7,28 +7,28 @@
 namespace halvorn {
 
 RunFiles::RunFiles(LogPlatform& platform, std::u16string name)
-    : m_platform(platform), m_name(std::move(name)) {}
-
-std::u16string RunFiles::PathEndingIn(std::u16string_view extension) const {
-    if (m_name.empty()) {
-        return {};
-    }
-    std::u16string path = m_name;
-    if (m_counter > 1) {
-        path += FormatText(u" (%d)", {static_cast<std::int32_t>(m_counter)});
-    }
-    return path += extension;
+    : m_platform(platform), m_name(std::move(name)) {
+    NamePaths();
 }
 
-std::u16string RunFiles::LogPath() const { return PathEndingIn(u".log"); }
-
-std::u16string RunFiles::BackupPath() const { return PathEndingIn(u".reg"); }
+void RunFiles::NamePaths() {
+    if (m_name.empty()) {
+        return;
+    }
+    std::u16string stem = m_name;
+    if (m_counter > 1) {
+        stem += FormatText(u" (%d)", {static_cast<std::int32_t>(m_counter)});
+    }
+    m_logPath = stem + u".log";
+    m_backupPath = stem + u".reg";
+}
 
 bool RunFiles::MoveOn() {
     if (m_counter == std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
     ++m_counter;
+    NamePaths();
     m_logMustMove = !m_logBytes.empty();
     return true;
 }

@@ -22,8 +22,9 @@ public:
     RunFiles(const RunFiles&) = delete;
     RunFiles& operator=(const RunFiles&) = delete;
 
-    std::u16string LogPath() const;
-    std::u16string BackupPath() const;
+    // Empty when there is no name.
+    const std::u16string& LogPath() const { return m_logPath; }
+    const std::u16string& BackupPath() const { return m_backupPath; }
 
     // One line of the log, appended on its own. False when it is lost.
     bool AppendToLog(std::string_view bytes);
@@ -40,11 +41,14 @@ private:
     bool ChooseName();
     // False when no further name is left.
     bool MoveOn();
-    std::u16string PathEndingIn(std::u16string_view extension) const;
+    // Names both files after the name and the counter.
+    void NamePaths();
 
     LogPlatform& m_platform;
     std::u16string m_name;
     std::uint32_t m_counter = 1;
+    std::u16string m_logPath;
+    std::u16string m_backupPath;
     // The lines that this process has written to the log under the present name.
     std::string m_logBytes;
     bool m_logMustMove = false;

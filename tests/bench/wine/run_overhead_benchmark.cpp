@@ -1,6 +1,8 @@
 // Under Wine: a repair run with "/Override" over a control set of about 20,000 keys, against a bare
 // walk of the same keys that makes only the open, query, enumerate and close calls. Their ratio is
-// what the engine itself adds to the registry's own cost.
+// what the engine itself adds to the registry's own cost. Then the cost of the backup: a repair
+// that deletes 100 trees with and without saving them, and the part of it that goes to having each
+// tree on the disk before its deletion.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/backup_file.h"
 #include "engine/registry_cleaner.h"
 #include "engine/windows_registry.h"
 #include "log/windows_log_platform.h"
@@ -112,6 +115,22 @@ long BareWalkOfAllControlSets() {
     return visited;
 }
 
+// 100 invalid trees of 11 keys with two values each, below the bench control set's services.
+void CreateInvalidTrees() {
+    for (int tree = 0; tree < 100; ++tree) {
+        const std::wstring path = std::wstring(kBenchSet) + L"\\Services\\Service" + std::to_wstring(tree) +
+                                  L"\\$%&'(stale" + std::to_wstring(tree);
+        for (int key = 0; key <= 10; ++key) {
+            const std::wstring keyPath = key == 0 ? path : path + L"\\Instance" + std::to_wstring(key);
+            CreateKey(keyPath);
+            const wchar_t text[] = L"C:\\Program Files\\Halvorn\\filter.sys";
+            const DWORD start = 3;
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath.c_str(), L"ImagePath", REG_SZ, text, sizeof(text));
+            RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath.c_str(), L"Start", REG_DWORD, &start, sizeof(start));
+        }
+    }
+}
+
 template <typename Work>
 double TimeSeconds(Work work) {
     LARGE_INTEGER frequency, start, end;
@@ -156,8 +175,57 @@ int main() {
     std::printf("repair run: %.1f ms, %.0f keys/s\n", run * 1000, static_cast<double>(visited) / run);
     std::printf("run / bare walk: %.3f\n", run / bare);
 
-    const std::wstring logPath(log.Path().begin(), log.Path().end());
-    DeleteFileW(logPath.c_str());
+    // Each round deletes the trees; the backup's file grows from round to round as a real one would.
+    std::vector<double> withBackup;
+    std::vector<double> withoutBackup;
+    BackupFile backup(log.Files());
+    for (int round = 0; round < 5; ++round) {
+        for (const bool saved : {true, false}) {
+            CreateInvalidTrees();
+            (saved ? withBackup : withoutBackup).push_back(TimeSeconds([&] {
+                WindowsRegistry registry;
+                RegistryCleaner cleaner(registry, log, saved ? &backup : nullptr);
+                cleaner.Run(u"/noui /Override");
+            }));
+        }
+    }
+    const std::wstring backupPath(backup.Path().begin(), backup.Path().end());
+    WIN32_FILE_ATTRIBUTE_DATA backupFile{};
+    GetFileAttributesExW(backupPath.c_str(), GetFileExInfoStandard, &backupFile);
+    const double treeBytes = static_cast<double>(backupFile.nFileSizeLow) / (5 * 100);
+
+    // The same tree-sized appends, once whole and on the disk as the backup makes them, once left
+    // in the system's cache: their difference is what having each tree on the disk costs.
+    const std::string tree(static_cast<std::size_t>(treeBytes), 'x');
+    std::vector<double> durable;
+    std::vector<double> cached;
+    for (int round = 0; round < 5; ++round) {
+        RunFiles scratch(logPlatform, logPlatform.TemporaryDirectory() + u"halvorn-flush-bench");
+        durable.push_back(TimeSeconds([&] {
+            for (int append = 0; append < 100; ++append) {
+                scratch.AppendToBackup("", tree);
+            }
+        }));
+        cached.push_back(TimeSeconds([&] {
+            for (int append = 0; append < 100; ++append) {
+                scratch.AppendToLog(tree);
+            }
+        }));
+        for (const std::u16string& path : {scratch.BackupPath(), scratch.LogPath()}) {
+            DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+        }
+    }
+    const double saving = Median(withBackup);
+    const double deleting = Median(withoutBackup);
+    const double flushPerTree = (Median(durable) - Median(cached)) / 100;
+    std::printf("repair deleting 100 trees of 11 keys: %.1f ms saving each to the backup first (%.0f bytes a "
+                "tree), %.1f ms with /NoBackup\n", saving * 1000, treeBytes, deleting * 1000);
+    std::printf("saving: %.2f ms a tree, of which %.2f ms having it on the disk before its deletion\n",
+                (saving - deleting) * 10, flushPerTree * 1000);
+
+    for (const std::u16string& path : {log.Path(), backup.Path()}) {
+        DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+    }
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchSet);
     return 0;
 }
