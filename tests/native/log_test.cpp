@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -131,106 +130,68 @@ TEST(RepairLogWrite, AnExistingFileIsAppendedTo) {
     EXPECT_EQ(platform.OnlyFile(), "earlier run\r\nlater run\r\n");
 }
 
-// Which names the run's log and backup take, given what the temporary folder already holds: a
-// file of an earlier run in the same second (trusted) or one that another account planted there.
-TEST(RunFileNames, MoveOnTogetherPastEveryPlantedNameAndNeverTouchIt) {
+// Which name the run's log and backup take, given the files that the temporary folder already holds
+// under the names they could take: an earlier run's in the same second, or a file planted there.
+TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
     constexpr char16_t kName[] = u"C:\\Temp\\Brimwell12-7-2026 9h5m3s";
-    const auto path = [&](std::u16string_view suffix) { return kName + std::u16string(suffix); };
     struct Case {
-        const char* what;
-        std::vector<std::u16string_view> earlierRun;  // suffixes of trusted files, each holding "earlier\r\n"
-        std::vector<std::u16string_view> planted;     // before the run
-        std::u16string_view plantedAfterFirstLine;    // between the log's first line and the backup
-        std::u16string_view expected;                 // the suffix of the name both files end with
+        std::vector<std::u16string_view> earlierRun;
+        std::vector<std::u16string_view> planted;
+        bool backupPlantedAfterFirstLine;
+        std::u16string_view expected;
     };
     const Case cases[] = {
-        {"a free name", {}, {}, u"", u""},
-        {"an earlier run's log and backup are shared", {u".log", u".reg"}, {}, u"", u""},
-        {"a planted log", {}, {u".log"}, u"", u" (2)"},
-        {"a planted backup", {}, {u".reg"}, u"", u" (2)"},
-        {"planted names one after another", {}, {u".log", u" (2).reg", u" (3).log"}, u"", u" (4)"},
-        {"a planted name and an earlier run's at the counter", {u" (2).log"}, {u".reg"}, u"", u" (2)"},
-        {"a backup planted while the run writes its log", {}, {}, u".reg", u" (2)"},
-        {"and then the next name too", {}, {u" (2).log"}, u".reg", u" (3)"},
+        {{}, {}, false, u""},
+        {{u".log", u".reg"}, {}, false, u""},
+        {{}, {u".log"}, false, u" (2)"},
+        {{}, {u".reg"}, false, u" (2)"},
+        {{}, {u".log", u" (2).reg", u" (3).log"}, false, u" (4)"},
+        {{u" (2).log"}, {u".reg"}, false, u" (2)"},
+        {{}, {}, true, u" (2)"},
+        {{}, {u" (2).log"}, true, u" (3)"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
         MemoryLogPlatform platform;
         for (std::u16string_view suffix : c.earlierRun) {
-            platform.files[path(suffix)] = "earlier\r\n";
+            platform.files[kName + std::u16string(suffix)] = "earlier\r\n";
         }
         for (std::u16string_view suffix : c.planted) {
-            platform.plantedFiles[path(suffix)] = "planted";
+            platform.plantedFiles.insert(kName + std::u16string(suffix));
         }
         RunFiles files(platform, kName);
-
         EXPECT_TRUE(files.AppendToLog("one\r\n"));
-        if (!c.plantedAfterFirstLine.empty()) {
-            platform.plantedFiles[path(c.plantedAfterFirstLine)] = "planted";
+        if (c.backupPlantedAfterFirstLine) {
+            platform.plantedFiles.insert(kName + std::u16string(u".reg"));
         }
         EXPECT_TRUE(files.AppendToBackup("<start>", "tree\r\n"));
         EXPECT_TRUE(files.AppendToLog("two\r\n"));
 
-        const std::u16string expectedLog = path(std::u16string(c.expected) + u".log");
-        const std::u16string expectedBackup = path(std::u16string(c.expected) + u".reg");
-        EXPECT_EQ(files.LogPath(), expectedLog);
-        EXPECT_EQ(files.BackupPath(), expectedBackup);
-        const auto earlierRunHad = [&](std::u16string_view extension) {
-            return std::ranges::count(c.earlierRun, std::u16string(c.expected) + std::u16string(extension)) == 1;
-        };
-        // The whole log lies beside the backup, after an earlier run's lines.
-        EXPECT_EQ(platform.files[expectedLog], (earlierRunHad(u".log") ? "earlier\r\n" : "") + std::string("one\r\ntwo\r\n"));
-        EXPECT_EQ(platform.files[expectedBackup], earlierRunHad(u".reg") ? "earlier\r\ntree\r\n" : "<start>tree\r\n");
-        for (const auto& [planted, bytes] : platform.plantedFiles) {
-            EXPECT_FALSE(platform.files.contains(planted)) << "a planted file was written";
-            EXPECT_EQ(bytes, "planted");
-        }
-        // Only a backup planted during the run can leave the log's first line behind.
-        const std::size_t ownFiles = 2 + c.earlierRun.size() + (c.plantedAfterFirstLine.empty() ? 0 : 1);
-        EXPECT_LE(platform.files.size(), ownFiles);
+        const std::u16string expected = kName + std::u16string(c.expected);
+        EXPECT_EQ(files.LogPath(), expected + u".log");
+        EXPECT_EQ(files.BackupPath(), expected + u".reg");
+        EXPECT_TRUE(platform.files[expected + u".log"].ends_with("one\r\ntwo\r\n"));
+        EXPECT_TRUE(platform.files[expected + u".reg"].ends_with("tree\r\n"));
+        // Only a backup planted during the run leaves the log's first line behind.
+        EXPECT_EQ(platform.files.size(), std::max<std::size_t>(2, c.earlierRun.size()) + c.backupPlantedAfterFirstLine);
     }
 }
 
-TEST(RunFileNames, AFailedWriteLosesOnlyItselfAndMovesNothing) {
-    MemoryLogPlatform platform;
-    RunFiles files(platform, u"run");
-    platform.failingAppends = 1;
-    EXPECT_FALSE(files.AppendToLog("lost\r\n"));
-    platform.wholeAppendsLeft = 0;
-    EXPECT_FALSE(files.AppendToBackup("<start>", "tree"));
-    EXPECT_TRUE(files.AppendToLog("kept\r\n"));
-    EXPECT_EQ(files.LogPath(), u"run.log");
-    EXPECT_EQ(platform.OnlyFile(), "kept\r\n");
-}
-
-TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrTheMachinesAdministratorsIsAppendedTo) {
+TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedTo) {
     const SecurityId runner = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xE9, 3, 0, 0};
-    const SecurityId otherUser = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xEA, 3, 0, 0};
-    const SecurityId users = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 0x02, 0, 0};  // S-1-5-32-545
-    const ExistingFile plain{true, false, false, 1, runner};
-    const auto with = [&](auto change) {
-        ExistingFile file = plain;
-        change(file);
-        return file;
-    };
-    const std::pair<ExistingFile, bool> cases[] = {
-        {plain, true},
-        {with([&](ExistingFile& f) { f.owner = LocalSystemAccount(); }), true},
-        {with([&](ExistingFile& f) { f.owner = AdministratorsAlias(); }), true},
-        {with([&](ExistingFile& f) { f.owner = otherUser; }), false},
-        {with([&](ExistingFile& f) { f.owner = users; }), false},
-        {with([&](ExistingFile& f) { f.owner.clear(); }), false},
-        {with([&](ExistingFile& f) { f.linkCount = 2; }), false},  // a hard link to a file elsewhere
-        {with([&](ExistingFile& f) { f.linkCount = 0; }), false},  // not known
-        {with([&](ExistingFile& f) { f.reparsePoint = true; }), false},
-        {with([&](ExistingFile& f) { f.directory = true; }), false},
-        {with([&](ExistingFile& f) { f.diskFile = false; }), false},  // a pipe or a device
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(MayAppendTo(cases[i].first, runner), cases[i].second) << "case " << i;
-    }
-    // The running account is whoever runs the program, not a fixed one.
-    EXPECT_FALSE(MayAppendTo(plain, otherUser));
+    const SecurityId other = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xEA, 3, 0, 0};
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, runner}, runner));
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, LocalSystemAccount()}, runner));
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, AdministratorsAlias()}, runner));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, other}, runner));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner}, other));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, {}}, runner));       // owner unknown
+    EXPECT_FALSE(MayAppendTo({true, false, false, 2, runner}, runner));   // a hard link to a file elsewhere
+    EXPECT_FALSE(MayAppendTo({true, false, false, 0, runner}, runner));   // links unknown
+    EXPECT_FALSE(MayAppendTo({true, false, true, 1, runner}, runner));    // a symbolic link or junction
+    EXPECT_FALSE(MayAppendTo({true, true, false, 1, runner}, runner));    // a folder
+    EXPECT_FALSE(MayAppendTo({false, false, false, 1, runner}, runner));  // a pipe or a device
 }
 
 TEST(TraceScopes, OnlyTheFirstScopeOfTheLogWritesTheHeader) {

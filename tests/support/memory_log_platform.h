@@ -18,8 +18,8 @@ public:
     // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
     int wholeAppendsLeft = -1;
     std::map<std::u16string, std::string> files;
-    // Files that another account put there: never written, whatever their path.
-    std::map<std::u16string, std::string> plantedFiles;
+    // Files that another account put there: never written.
+    std::set<std::u16string> plantedFiles;
     int appendCalls = 0;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }

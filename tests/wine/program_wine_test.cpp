@@ -109,23 +109,30 @@ TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedK
 }
 
 // Run as the system account, the program writes where every local user may create files and links
-// under the names that it will take, which carry the second it starts. What they put there stays
-// as it is, and the run writes its whole log and backup under the first name of its own.
-TEST_F(ProgramOnWine, FilesAndLinksPlantedUnderTheRunsNamesStayAsTheyAreAndTheRunMovesOn) {
+// under the names that it will take, which carry the second it starts. For every second ahead: the
+// backup's name holds another account's registry script, the names with " (2)" hard links to a file
+// elsewhere, and the names with " (3)" the files of an earlier run in that second, which the run
+// shares. Nothing but the run's own files changes.
+TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierRunsFiles) {
     const std::wstring directory = TemporaryDirectory();
     const std::wstring linked = directory + L"halvorn-linked-file.txt";
     const std::string linkedBytes = "a file that the planter can read but not write\r\n";
+    const std::string header = "\xFF\xFE" + EncodeUtf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n");
+    const std::string script = header + EncodeUtf16Le(u"[HKEY_LOCAL_MACHINE\\SYSTEM\\Planted]\r\n\"Run\"=\"planted.exe\"\r\n");
+    const std::string earlierLog = "the earlier run's lines\r\n";
+    const std::string earlierBackup = header + EncodeUtf16Le(u"[HKEY_LOCAL_MACHINE\\" + std::u16string(kGuard.begin(), kGuard.end()) +
+                                                            u"\\Parameters\\Keep]\r\n\r\n");
     ASSERT_TRUE(WriteWholeFile(linked, linkedBytes));
-    const std::string script = "\xFF\xFE" + EncodeUtf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n"
-                                                          u"[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Planted]\r\n"
-                                                          u"\"ImagePath\"=\"C:\\\\Users\\\\Public\\\\planted.exe\"\r\n");
+    const std::vector<std::wstring> names = RunFileNamesAhead(30);
     std::vector<std::wstring> scripts;
-    for (const std::wstring& name : RunFileNamesAhead(30)) {
+    for (const std::wstring& name : names) {
         scripts.push_back(directory + name + L".reg");
         ASSERT_TRUE(WriteWholeFile(scripts.back(), script));
         for (const wchar_t* extension : {L" (2).log", L" (2).reg"}) {
             ASSERT_TRUE(CreateHardLinkW((directory + name + extension).c_str(), linked.c_str(), nullptr));
         }
+        ASSERT_TRUE(WriteWholeFile(directory + name + L" (3).log", earlierLog));
+        ASSERT_TRUE(WriteWholeFile(directory + name + L" (3).reg", earlierBackup));
     }
     if (!GiveToAnotherAccount(scripts)) {
         DeleteFileW(linked.c_str());
@@ -142,42 +149,9 @@ TEST_F(ProgramOnWine, FilesAndLinksPlantedUnderTheRunsNamesStayAsTheyAreAndTheRu
     }
     EXPECT_EQ(ReadFile(linked), linkedBytes);
     DeleteFileW(linked.c_str());
-    // The first name under which neither file is someone else's.
-    const auto own = [](std::vector<std::wstring> names) {
-        std::erase_if(names, [](const std::wstring& name) { return name.find(L" (3).") == std::wstring::npos; });
-        return names;
-    };
-    const std::vector<std::wstring> logs = own(LogFiles());
-    const std::vector<std::wstring> backups = own(BackupFiles());
-    ASSERT_EQ(logs.size(), 1u);
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(backups[0], logs[0].substr(0, logs[0].size() - 4) + L".reg");
-    EXPECT_EQ(testing::LinesAfterHeader(ReadFile(directory + logs[0])),
-              Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
-    EXPECT_EQ(RunReg(L"import \"" + directory + backups[0] + L"\""), 0u);
-    EXPECT_EQ(SnapshotTree(kGuard), before);
-}
-
-// Two runs started in the same second share their log and their backup.
-TEST_F(ProgramOnWine, ARunAddsToTheFilesOfAnEarlierRunInTheSameSecond) {
-    const std::wstring directory = TemporaryDirectory();
-    const std::string earlierLog = "the earlier run's lines\r\n";
-    const std::string earlierBackup = "\xFF\xFE" + EncodeUtf16Le(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
-                                                               std::u16string(kGuard.begin(), kGuard.end()) + u"\\Parameters\\Keep]\r\n\r\n");
-    const std::vector<std::wstring> names = RunFileNamesAhead(30);
-    for (const std::wstring& name : names) {
-        ASSERT_TRUE(WriteWholeFile(directory + name + L".log", earlierLog));
-        ASSERT_TRUE(WriteWholeFile(directory + name + L".reg", earlierBackup));
-    }
-    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
-
-    EXPECT_EQ(Run(L"/noui"), 0u);
-
-    EXPECT_TRUE(Repaired());
-    EXPECT_EQ(LogFiles().size(), names.size()) << "the run made a log of its own";
     int shared = 0;
     for (const std::wstring& name : names) {
-        const std::string log = ReadFile(directory + name + L".log");
+        const std::string log = ReadFile(directory + name + L" (3).log");
         if (log == earlierLog) {
             continue;
         }
@@ -185,11 +159,10 @@ TEST_F(ProgramOnWine, ARunAddsToTheFilesOfAnEarlierRunInTheSameSecond) {
         EXPECT_EQ(log.substr(0, earlierLog.size()), earlierLog);
         EXPECT_EQ(testing::LinesAfterHeader(log.substr(earlierLog.size())),
                   Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
-        const std::string backup = ReadFile(directory + name + L".reg");
+        const std::string backup = ReadFile(directory + name + L" (3).reg");
         EXPECT_EQ(backup.substr(0, earlierBackup.size()), earlierBackup);
-        EXPECT_EQ(backup.find(EncodeUtf16Le(u"Windows Registry Editor"), earlierBackup.size()), std::string::npos)
-            << "a second header";
-        EXPECT_EQ(RunReg(L"import \"" + directory + name + L".reg\""), 0u);
+        EXPECT_EQ(backup.find(header, earlierBackup.size()), std::string::npos) << "a second header";
+        EXPECT_EQ(RunReg(L"import \"" + directory + name + L" (3).reg\""), 0u);
     }
     EXPECT_EQ(shared, 1);
     EXPECT_EQ(SnapshotTree(kGuard), before);
