@@ -48,7 +48,7 @@ const SecurityId& PrivateFileOpener::RunningAccount() {
         m_accountRead = true;
         HANDLE token = nullptr;
         if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-            const FileHandle closed(token);
+            const FileHandle closed(token);  // a token too is closed with CloseHandle
             DWORD size = 0;
             GetTokenInformation(token, TokenUser, nullptr, 0, &size);
             std::vector<unsigned char> buffer(size);
@@ -96,9 +96,9 @@ bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {
-        // A file in use cannot be judged here; the append judges it when it gets the file.
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_SHARING_VIOLATION;
+        // Only a name that exists can be someone else's, so every name passed over is a file, and
+        // the search for a free one ends. A file in use is judged by the append that gets it.
+        return GetLastError() == ERROR_SHARING_VIOLATION || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
     return MayAppendTo(Describe(file.get()), RunningAccount());
 }
