@@ -49,8 +49,37 @@ target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
 add_test(NAME halvorn_repair_form
   COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe ${CMAKE_OBJDUMP} $<TARGET_FILE:halvorn_repair> ${HALVORN_MANIFEST_ARCH})
 
-# The tests that need Windows run here under 64-bit Wine (the toolchain names the emulator).
+# The tests that need Windows run here under Wine (the toolchain names the emulator). A 32-bit build's
+# programs run only where the kernel runs 32-bit code; elsewhere its tests are listed and skipped.
 if(CMAKE_CROSSCOMPILING_EMULATOR)
+  set(HALVORN_WINE_SKIP_REASON "")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit
+      RESULT_VARIABLE runs_32bit OUTPUT_VARIABLE reason OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT runs_32bit EQUAL 0)
+      # A probe that could not even say why still means no.
+      if(reason STREQUAL "")
+        set(reason "scripts/runs-32bit ended with ${runs_32bit}")
+      endif()
+      set(HALVORN_WINE_SKIP_REASON "${reason}")
+      message(STATUS "The 32-bit build's tests under Wine are skipped: ${reason}")
+    endif()
+  endif()
+  get_directory_property(HALVORN_TESTS_WITHOUT_WINE TESTS)
+
+  # A test program's cases. Where its build runs here, ctest asks the program for them; where it
+  # cannot run, they are read from its sources, so that each case is still listed, and skipped.
+  function(halvorn_wine_test_cases target)
+    if(NOT HALVORN_WINE_SKIP_REASON STREQUAL "")
+      get_target_property(sources ${target} SOURCES)
+      list(FILTER sources INCLUDE REGEX "\\.cpp$")
+      gtest_add_tests(TARGET ${target} SOURCES ${sources})
+    else()
+      # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
+      gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300 PROPERTIES LABELS wine)
+    endif()
+  endfunction()
+
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -70,19 +99,20 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # Some tests start the real program as a process of its own, and save screenshots of its wizard.
   target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>")
   add_dependencies(halvorn_wine_tests halvorn_repair)
-  # A first start of Wine in a new prefix takes longer than discovery's default 5 seconds.
-  gtest_discover_tests(halvorn_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
+  halvorn_wine_test_cases(halvorn_wine_tests)
 
   # The wizard in this process, with a repair of the test's own: what another process cannot see.
   file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)
   add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
   target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver gtest gtest_main)
-  gtest_discover_tests(halvorn_wizard_wine_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300)
-  # The same walk at 125 %, 150 % and 200 % display scaling, each in a Wine prefix of its own.
+  halvorn_wine_test_cases(halvorn_wizard_wine_tests)
+  # The same walk at 125 %, 150 % and 200 % display scaling, each in a Wine prefix of its own: slow,
+  # so scripts/test runs them on one build only where both builds run.
   foreach(dpi 120 144 192)
     add_test(NAME CleanPageInProcess.WalkAt${dpi}Dpi COMMAND halvorn_wizard_wine_tests
       --gtest_filter=CleanPageInProcess.TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards)
-    set_tests_properties(CleanPageInProcess.WalkAt${dpi}Dpi PROPERTIES ENVIRONMENT HALVORN_LOGPIXELS=${dpi})
+    set_tests_properties(CleanPageInProcess.WalkAt${dpi}Dpi PROPERTIES
+      ENVIRONMENT HALVORN_LOGPIXELS=${dpi} LABELS slow)
   endforeach()
 
   # At 100 % the program's pages look pixel for pixel as the screenshots in docs/, taken before the
@@ -93,6 +123,23 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(WizardOnWine.ScreenshotUnchanged.${page} PROPERTIES DEPENDS
       "WizardOnWine.TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair;WizardOnWine.RepairsFromLicenceToCompletionAsTheSilentRunDoes")
   endforeach()
+
+  # Every test above is one under Wine: where the build cannot run here, each ends as skipped.
+  get_directory_property(HALVORN_WINE_TESTS TESTS)
+  list(REMOVE_ITEM HALVORN_WINE_TESTS ${HALVORN_TESTS_WITHOUT_WINE})
+  set_property(TEST ${HALVORN_WINE_TESTS} APPEND PROPERTY LABELS wine)
+  if(NOT HALVORN_WINE_SKIP_REASON STREQUAL "")
+    set_tests_properties(${HALVORN_WINE_TESTS} PROPERTIES DISABLED ON)
+    # ctest ends its output with the reason.
+    file(WRITE ${CMAKE_BINARY_DIR}/CTestCustom.cmake "set(CTEST_CUSTOM_POST_TEST [[\"${CMAKE_COMMAND}\"\
+ -E echo \"The tests under Wine were skipped: ${HALVORN_WINE_SKIP_REASON}\"]])\n")
+  else()
+    file(REMOVE ${CMAKE_BINARY_DIR}/CTestCustom.cmake)
+  endif()
+  # Which tests those are, how they start their programs, and that they are skipped only where the
+  # build cannot run.
+  add_test(NAME halvorn_wine_test_registration COMMAND ${PROJECT_SOURCE_DIR}/tests/check-wine-tests
+    ${CMAKE_CTEST_COMMAND} ${CMAKE_BINARY_DIR} ${HALVORN_MANIFEST_ARCH})
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
