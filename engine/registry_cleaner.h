@@ -11,6 +11,7 @@
 #include "engine/key_tree_export.h"
 #include "engine/registry.h"
 #include "engine/reported_keys.h"
+#include "engine/run_options.h"
 #include "log/repair_log.h"
 
 namespace halvorn {
@@ -38,6 +39,16 @@ public:
     // "Report" finds and logs the invalid keys without deleting or saving any; "NoBackup" deletes
     // without saving.
     void Run(std::u16string_view text);
+
+    // A run over other hives than the running Windows' own takes three steps: Begin once,
+    // RepairHive for each hive, End once. Begin stores the text, has the log's header written and
+    // returns the options that the text gives.
+    RunOptions Begin(std::u16string_view text);
+    // Repairs every control set of the hive at HKLM\hiveKey as Run repairs HKLM\SYSTEM, with the
+    // hive key in the headings; false when the hive key would not open.
+    bool RepairHive(std::u16string_view hiveKey);
+    // The counts that close the run.
+    void End();
 
     // Hands each selected immediate subkey of rootPath (relative to HKEY_LOCAL_MACHINE) to the scan.
     void WalkRoot(const std::u16string& rootPath, bool scanAll);
@@ -73,6 +84,7 @@ private:
     Registry& m_registry;
     RepairLog& m_log;
     BackupFile* m_backup;
+    bool m_scanAll = false;
     bool m_reportOnly = false;
     ReportedKeys m_reportedKeys;
     // The path below HKEY_LOCAL_MACHINE of the root being walked (empty when the scan is called on

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "engine/ascii_case.h"
-#include "engine/option_list.h"
 #include "engine/registry_cleaner.h"
 #include "engine/run_options.h"
 #include "engine/target_services.h"
@@ -20,11 +19,11 @@ struct RepairRoot {
     std::u16string_view pathFormat;
 };
 
-// Walked in this order in every control set.
+// Walked in this order in every control set; each format takes the hive key, then the control set.
 constexpr std::array<RepairRoot, 3> kRepairRoots = {{
-    {u"HKLM\\SYSTEM\\%s\\Services", u"SYSTEM\\%s\\Services"},
-    {u"HKLM\\SYSTEM\\%s\\Enum", u"SYSTEM\\%s\\Enum"},
-    {u"HKLM\\SYSTEM\\%s\\Control", u"SYSTEM\\%s\\Control"},
+    {u"HKLM\\%s\\%s\\Services", u"%s\\%s\\Services"},
+    {u"HKLM\\%s\\%s\\Enum", u"%s\\%s\\Enum"},
+    {u"HKLM\\%s\\%s\\Control", u"%s\\%s\\Control"},
 }};
 
 // Selected by prefix alone, so a backup such as "ControlSetBackup" is walked too.
@@ -36,40 +35,55 @@ bool IsControlSetName(std::u16string_view name) {
 }  // namespace
 
 void RegistryCleaner::Run(std::u16string_view text) {
+    Begin(text);
+    systemKeyOpened = RepairHive(u"SYSTEM");
+    End();
+}
+
+RunOptions RegistryCleaner::Begin(std::u16string_view text) {
     commandLine.assign(text);
-    TraceScope scope(m_log);
-    OptionList options;
-    options.Parse(commandLine);
-    const RunOptions runOptions = ReadRunOptions(options);
+    const TraceScope scope(m_log);
+    RunOptions runOptions = ReadRunOptions(commandLine);
+    m_scanAll = runOptions.scanAll;
     m_reportOnly = runOptions.reportOnly;
-    if (m_reportOnly) {
-        m_reportedKeys.ResolveCurrentControlSet(m_registry);
-    }
     if (runOptions.noBackup) {
         m_backup = nullptr;
     }
+    return runOptions;
+}
 
-    if (const OpenedKey system(m_registry, m_registry.LocalMachine(), u"SYSTEM"); system) {
-        systemKeyOpened = true;
-        const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(system.get());
-        std::vector<char16_t> name(kScanNameCapacity);
-        for (std::uint32_t index = 0; index < subkeyCount; ++index) {
-            if (m_registry.EnumerateSubkey(system.get(), index, name.data(), kScanNameCapacity) !=
-                    kRegistrySuccess ||
-                !IsControlSetName(name.data())) {
-                continue;
-            }
-            // Headings keep the name as the registry spells it.
-            const std::u16string_view controlSet = name.data();
-            for (const RepairRoot& root : kRepairRoots) {
-                m_log.WriteLine(kSeparator);
-                m_log.WriteLine(root.heading, controlSet);
-                m_log.WriteLine(kSeparator);
-                WalkRoot(FormatText(root.pathFormat, {controlSet}), runOptions.scanAll);
-            }
+bool RegistryCleaner::RepairHive(std::u16string_view hiveKey) {
+    const std::u16string hive(hiveKey);
+    if (m_reportOnly) {
+        m_reportedKeys.ResolveCurrentControlSet(m_registry, hive);
+    }
+    const OpenedKey hiveRoot(m_registry, m_registry.LocalMachine(), hive.c_str());
+    if (!hiveRoot) {
+        return false;
+    }
+    // An offline hive has no CurrentControlSet, which Windows links at start-up: its numbered
+    // sets are walked by name, as they are in the running Windows.
+    const std::uint32_t subkeyCount = m_registry.QuerySubkeyCount(hiveRoot.get());
+    std::vector<char16_t> name(kScanNameCapacity);
+    for (std::uint32_t index = 0; index < subkeyCount; ++index) {
+        if (m_registry.EnumerateSubkey(hiveRoot.get(), index, name.data(), kScanNameCapacity) !=
+                kRegistrySuccess ||
+            !IsControlSetName(name.data())) {
+            continue;
+        }
+        // Headings keep the name as the registry spells it.
+        const std::u16string_view controlSet = name.data();
+        for (const RepairRoot& root : kRepairRoots) {
+            m_log.WriteLine(kSeparator);
+            m_log.WriteLine(root.heading, hiveKey, controlSet);
+            m_log.WriteLine(kSeparator);
+            WalkRoot(FormatText(root.pathFormat, {hiveKey, controlSet}), m_scanAll);
         }
     }
+    return true;
+}
 
+void RegistryCleaner::End() {
     if (m_reportOnly) {
         m_log.WriteLine(u"Report only: no key was deleted.");
     }

@@ -8,7 +8,6 @@ namespace halvorn {
 
 namespace {
 
-constexpr std::u16string_view kLinkPrefix = u"system\\currentcontrolset\\";
 constexpr std::uint32_t kHighestControlSet = 999;
 
 std::u16string Folded(std::u16string_view text) {
@@ -18,18 +17,19 @@ std::u16string Folded(std::u16string_view text) {
 }
 
 // Numbered control sets are named with three digits: ControlSet001.
-std::u16string NumberedSetPrefix(std::uint32_t number) {
-    std::u16string prefix = u"system\\controlset000\\";
-    for (std::size_t digit = prefix.size() - 2; number != 0; --digit, number /= 10) {
-        prefix[digit] = static_cast<char16_t>(u'0' + number % 10);
+std::u16string NumberedSetName(std::uint32_t number) {
+    std::u16string name = u"controlset000\\";
+    for (std::size_t digit = name.size() - 2; number != 0; --digit, number /= 10) {
+        name[digit] = static_cast<char16_t>(u'0' + number % 10);
     }
-    return prefix;
+    return name;
 }
 
 }  // namespace
 
-void ReportedKeys::ResolveCurrentControlSet(Registry& registry) {
-    const OpenedKey select(registry, registry.LocalMachine(), u"SYSTEM\\Select");
+void ReportedKeys::ResolveCurrentControlSet(Registry& registry, std::u16string_view hiveKey) {
+    m_linkPrefix.clear();
+    const OpenedKey select(registry, registry.LocalMachine(), (std::u16string(hiveKey) + u"\\Select").c_str());
     if (!select) {
         return;
     }
@@ -40,7 +40,9 @@ void ReportedKeys::ResolveCurrentControlSet(Registry& registry) {
             value.data.size() == 4) {
             const std::uint32_t number = LittleEndianDword(value.data);
             if (number >= 1 && number <= kHighestControlSet) {
-                m_currentSetPrefix = NumberedSetPrefix(number);
+                const std::u16string hive = Folded(hiveKey) + u'\\';
+                m_linkPrefix = hive + u"currentcontrolset\\";
+                m_currentSetPrefix = hive + NumberedSetName(number);
             }
             return;
         }
@@ -49,8 +51,8 @@ void ReportedKeys::ResolveCurrentControlSet(Registry& registry) {
 
 bool ReportedKeys::Add(std::u16string_view path) {
     std::u16string resolved = Folded(path);
-    if (!m_currentSetPrefix.empty() && resolved.starts_with(kLinkPrefix)) {
-        resolved.replace(0, kLinkPrefix.size(), m_currentSetPrefix);
+    if (!m_linkPrefix.empty() && resolved.starts_with(m_linkPrefix)) {
+        resolved.replace(0, m_linkPrefix.size(), m_currentSetPrefix);
     }
     return m_paths.insert(std::move(resolved)).second;
 }

@@ -30,9 +30,11 @@ using LogLines = std::vector<std::string>;
 
 inline const std::string kSeparatorLine(51, '=');
 
-// Separator, heading, separator: the three lines that open each root of a control set.
-inline LogLines SectionLines(const std::string& controlSet, const std::string& root) {
-    return {kSeparatorLine, "HKLM\\SYSTEM\\" + controlSet + "\\" + root, kSeparatorLine};
+// Separator, heading, separator: the three lines that open each root of a control set of the
+// hive loaded at HKLM\hive.
+inline LogLines SectionLines(const std::string& controlSet, const std::string& root,
+                             const std::string& hive = "SYSTEM") {
+    return {kSeparatorLine, "HKLM\\" + hive + "\\" + controlSet + "\\" + root, kSeparatorLine};
 }
 
 // The four lines that close a run.
