@@ -81,8 +81,9 @@ public:
 // The one owner of an open key: closes it when it goes out of scope.
 class OpenedKey {
 public:
-    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* path) : m_registry(registry) {
-        if (registry.OpenKey(parent, path, m_key) != kRegistrySuccess) {
+    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* path)
+        : m_registry(registry), m_status(registry.OpenKey(parent, path, m_key)) {
+        if (m_status != kRegistrySuccess) {
             m_key = 0;
         }
     }
@@ -96,10 +97,13 @@ public:
 
     explicit operator bool() const { return m_key != 0; }
     RegistryKey get() const { return m_key; }
+    // What the open returned.
+    RegistryStatus Status() const { return m_status; }
 
 private:
     Registry& m_registry;
     RegistryKey m_key = 0;
+    RegistryStatus m_status;
 };
 
 }  // namespace halvorn

@@ -21,15 +21,12 @@ bool HasOption(const OptionList& options, std::u16string_view name) {
 
 }  // namespace
 
-RunOptions ReadRunOptions(const OptionList& options) {
-    return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
-            HasOption(options, NoBackupOption), HasOption(options, ExitCodeOption)};
-}
-
 RunOptions ReadRunOptions(std::u16string_view commandLine) {
     OptionList options;
     options.Parse(commandLine);
-    return ReadRunOptions(options);
+    return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
+            HasOption(options, NoBackupOption), HasOption(options, ExitCodeOption),
+            ReadOfflineRequest(options, commandLine)};
 }
 
 }  // namespace halvorn

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "engine/option_list.h"
+#include "engine/offline_request.h"
 
 namespace halvorn {
 
@@ -13,9 +13,9 @@ struct RunOptions {
     bool reportOnly = false;  // "Report": find and log, delete nothing, back up nothing
     bool noBackup = false;    // "NoBackup": delete without saving the trees first
     bool exitCode = false;    // "ExitCode": end with a code that tells deployment tools the outcome
+    OfflineRequest offline{};  // "Offline": the system hive of another installation instead
 };
 
-RunOptions ReadRunOptions(const OptionList& options);
 RunOptions ReadRunOptions(std::u16string_view commandLine);
 
 }  // namespace halvorn

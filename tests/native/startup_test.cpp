@@ -115,7 +115,8 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         {End::Repaired, {0, 0}, false, 0},
         {End::Repaired, {3, 3}, false, 3010},
         {End::Repaired, {3, 2}, false, 1603},      // some keys were kept
-        {End::Repaired, {0, 0, true}, false, 1603},  // HKLM\SYSTEM would not open
+        {End::Repaired, {0, 0, true}, false, 1603},  // HKLM\SYSTEM would not open, or no installation was found
+        {End::Repaired, {3, 3, true}, false, 1603},  // one installation repaired, another could not be loaded
         {End::Repaired, {2, 0}, true, 1},
         {End::Repaired, {0, 0}, true, 0},
         {End::Repaired, {0, 0, true}, true, 1603},

@@ -1,6 +1,7 @@
 #include "tests/support/memory_registry.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 
 #include "engine/ascii_case.h"
@@ -47,6 +48,7 @@ struct MemoryRegistry::Node {
     bool undeletable = false;
     bool unopenable = false;
     bool vanishesAfterEnumeration = false;
+    bool throwsOnOpen = false;
 
     Node* Child(const std::u16string& childName) const {
         const auto position = std::lower_bound(
@@ -137,6 +139,10 @@ std::vector<std::u16string> MemoryRegistry::ListTree(const std::u16string& path)
     return paths;
 }
 
+void MemoryRegistry::RemoveTree(const std::u16string& path) {
+    Detach(FindExisting(path));
+}
+
 void MemoryRegistry::SetValue(const std::u16string& path, RegistryValue value) {
     if (value.name.size() > kMaxValueNameLength) {
         throw std::invalid_argument("registry value names have at most 16,383 characters");
@@ -181,6 +187,10 @@ void MemoryRegistry::MakeVanishAfterEnumeration(const std::u16string& path) {
     FindExisting(path).vanishesAfterEnumeration = true;
 }
 
+void MemoryRegistry::MakeOpenThrow(const std::u16string& path) {
+    FindExisting(path).throwsOnOpen = true;
+}
+
 RegistryKey MemoryRegistry::LocalMachine() const { return kLocalMachine; }
 
 MemoryRegistry::Node* MemoryRegistry::Resolve(RegistryKey key) const {
@@ -202,6 +212,9 @@ RegistryStatus MemoryRegistry::OpenKey(RegistryKey parent, const char16_t* path,
     Node* node = Find(from, path);
     if (node == nullptr) {
         return kRegistryFileNotFound;
+    }
+    if (node->throwsOnOpen) {
+        throw std::bad_alloc();
     }
     if (node->unopenable) {
         return kRegistryAccessDenied;

@@ -47,6 +47,8 @@ public:
     bool Exists(const std::u16string& path) const;
     // Every key below path (not path itself), as paths relative to it, in enumeration order.
     std::vector<std::u16string> ListTree(const std::u16string& path) const;
+    // Takes the key at path away with everything below it, as unloading a hive does.
+    void RemoveTree(const std::u16string& path);
     // Sets a value of the key at path, creating the key if needed. Values keep the order in which
     // they were first set, as the Windows registry enumerates them.
     void SetValue(const std::u16string& path, RegistryValue value);
@@ -56,6 +58,8 @@ public:
     void MakeUndeletable(const std::u16string& path);
     void MakeUnopenable(const std::u16string& path);
     void MakeVanishAfterEnumeration(const std::u16string& path);
+    // Opening the key throws std::bad_alloc, as an allocation on the way to the system might.
+    void MakeOpenThrow(const std::u16string& path);
     // Enumerating the value of that name fails with access denied.
     void MakeValueUnreadable(const std::u16string& path, const std::u16string& name);
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "engine/offline_platform.h"
+
+namespace halvorn {
+
+// The one owner of a hive file loaded below HKLM: the hive is unloaded when the owner goes, on
+// every path, a run cut short included. Every handle into the hive must be closed by then, since
+// Windows refuses to unload a hive that is in use.
+class LoadedHive {
+public:
+    // Loads file at HKLM\keyName.
+    LoadedHive(OfflinePlatform& platform, std::u16string keyName, const std::u16string& file);
+    ~LoadedHive();
+    LoadedHive(const LoadedHive&) = delete;
+    LoadedHive& operator=(const LoadedHive&) = delete;
+
+    explicit operator bool() const { return m_loaded; }
+    RegistryStatus LoadStatus() const { return m_loadStatus; }
+    const std::u16string& KeyName() const { return m_keyName; }
+
+    // Unloads the hive now; the owner tries only once, so a refused unload leaves it loaded.
+    RegistryStatus Unload();
+
+private:
+    OfflinePlatform& m_platform;
+    std::u16string m_keyName;
+    RegistryStatus m_loadStatus;
+    bool m_loaded;
+};
+
+}  // namespace halvorn

@@ -1,0 +1,104 @@
+#include "engine/offline_run.h"
+
+#include <optional>
+#include <vector>
+
+#include "engine/loaded_hive.h"
+#include "engine/offline_installations.h"
+
+namespace halvorn {
+
+namespace {
+
+constexpr std::u16string_view kUnreadableLine =
+    u"Offline: give the option once, alone or with the one key name below HKLM at which the hive is "
+    u"loaded: nothing was repaired.";
+constexpr std::u16string_view kRunningWindowsHiveLine =
+    u"Offline: HKLM\\%s is a hive of the running Windows: nothing was repaired.";
+constexpr std::u16string_view kNotOpenedLine = u"Offline: HKLM\\%s could not be opened.";
+constexpr std::u16string_view kNoPrivilegesLine =
+    u"Offline: SeBackupPrivilege and SeRestorePrivilege could not be enabled: no hive was loaded.";
+constexpr std::u16string_view kNoneFoundLine =
+    u"Offline: no Windows installation found on the local fixed drives other than the running one.";
+constexpr std::u16string_view kLoadedLine = u"Offline: %s, its hive %s loaded at HKLM\\%s.";
+constexpr std::u16string_view kNoFreeKeyLine = u"Offline: %s: no free key below HKLM to load its hive at.";
+constexpr std::u16string_view kNotLoadableLine = u"Offline: %s: its hive %s could not be loaded (error %d).";
+constexpr std::u16string_view kNotUnloadedLine =
+    u"Offline: HKLM\\%s could not be unloaded (error %d): unload it with reg unload HKLM\\%s.";
+
+}  // namespace
+
+OfflineRun::OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, OfflinePlatform& platform)
+    : m_cleaner(cleaner), m_registry(registry), m_log(log), m_platform(platform) {}
+
+RepairCounts OfflineRun::Run(std::u16string_view commandLine) {
+    const OfflineRequest request = m_cleaner.Begin(commandLine).offline;
+    bool repaired = false;
+    switch (request.target) {
+    case OfflineTarget::NamedHive:
+        repaired = RepairHive({request.hiveKey, {}});
+        break;
+    case OfflineTarget::Search:
+        repaired = RepairInstallations();
+        break;
+    case OfflineTarget::RunningWindowsHive:
+        m_log.WriteLine(kRunningWindowsHiveLine, request.hiveKey);
+        break;
+    case OfflineTarget::None:
+    case OfflineTarget::Unreadable:
+        m_log.WriteLine(kUnreadableLine);
+        break;
+    }
+    m_cleaner.End();
+    return {m_cleaner.invalidCount, m_cleaner.deletedCount, !repaired};
+}
+
+bool OfflineRun::RepairInstallations() {
+    if (!m_platform.EnableHivePrivileges()) {
+        m_log.WriteLine(kNoPrivilegesLine);
+        return false;
+    }
+    const std::vector<std::u16string> installations = FindOfflineInstallations(m_platform);
+    if (installations.empty()) {
+        m_log.WriteLine(kNoneFoundLine);
+        return false;
+    }
+    bool repairedAll = true;
+    for (const std::u16string& windowsDirectory : installations) {
+        // One installation that fails does not keep the others from their repair.
+        repairedAll = RepairInstallation(windowsDirectory) && repairedAll;
+    }
+    return repairedAll;
+}
+
+bool OfflineRun::RepairInstallation(const std::u16string& windowsDirectory) {
+    const std::u16string file = SystemHiveFile(windowsDirectory);
+    const std::optional<std::u16string> keyName = ChooseTemporaryHiveKey(m_registry, windowsDirectory);
+    if (!keyName) {
+        m_log.WriteLine(kNoFreeKeyLine, windowsDirectory);
+        return false;
+    }
+    LoadedHive hive(m_platform, *keyName, file);
+    if (!hive) {
+        m_log.WriteLine(kNotLoadableLine, windowsDirectory, file, hive.LoadStatus());
+        return false;
+    }
+    m_log.WriteLine(kLoadedLine, windowsDirectory, file, *keyName);
+    // The repair has closed every key it opened by the time it returns, so the hive can go.
+    const bool repaired = RepairHive({*keyName, windowsDirectory});
+    if (const RegistryStatus status = hive.Unload(); status != kRegistrySuccess) {
+        m_log.WriteLine(kNotUnloadedLine, *keyName, status, *keyName);
+        return false;
+    }
+    return repaired;
+}
+
+bool OfflineRun::RepairHive(const OfflineHive& hive) {
+    if (!m_cleaner.RepairHive(hive.keyName)) {
+        m_log.WriteLine(kNotOpenedLine, hive.keyName);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace halvorn

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/offline_platform.h"
+#include "engine/registry_cleaner.h"
+#include "engine/repair_counts.h"
+
+namespace halvorn {
+
+// One system hive that an offline run repairs.
+struct OfflineHive {
+    std::u16string keyName;           // where it is loaded, directly below HKEY_LOCAL_MACHINE
+    std::u16string windowsDirectory;  // of the installation found, "D:\Windows"; empty for a hive
+                                      // that the administrator loaded
+};
+
+// A repair of the system hives of Windows installations that are not running: the hive that the
+// administrator has loaded ("Offline:NAME", left loaded), or every installation on the other
+// local fixed drives, each loaded under a temporary key for its repair and unloaded after it
+// ("Offline"). One log, one backup and one closing count for the whole run.
+class OfflineRun {
+public:
+    OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, OfflinePlatform& platform);
+    OfflineRun(const OfflineRun&) = delete;
+    OfflineRun& operator=(const OfflineRun&) = delete;
+
+    // The counts of every hive repaired, summed. Failed when the option named no hive to repair,
+    // when no installation was found, and when any hive could not be loaded, opened or unloaded.
+    RepairCounts Run(std::u16string_view commandLine);
+
+private:
+    bool RepairInstallations();
+    bool RepairInstallation(const std::u16string& windowsDirectory);
+    // The repair of one hive, loaded by now: every per-hive step of a run belongs here.
+    bool RepairHive(const OfflineHive& hive);
+
+    RegistryCleaner& m_cleaner;
+    Registry& m_registry;
+    RepairLog& m_log;
+    OfflinePlatform& m_platform;
+};
+
+}  // namespace halvorn
