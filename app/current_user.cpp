@@ -5,29 +5,11 @@
 #include <memory>
 
 #include "app/startup.h"
+#include "engine/kernel_handle.h"
 
 namespace halvorn {
 
 namespace {
-
-// Owns a kernel handle.
-class KernelHandle {
-public:
-    KernelHandle() = default;
-    ~KernelHandle() {
-        if (m_handle != nullptr) {
-            CloseHandle(m_handle);
-        }
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-
-    HANDLE* put() { return &m_handle; }
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
 
 class WindowsAdminQueries final : public AdminQueries {
 public:

@@ -2,7 +2,9 @@
 
 #include "app/process_log.h"
 #include "engine/backup_file.h"
+#include "engine/offline_run.h"
 #include "engine/registry_cleaner.h"
+#include "engine/windows_offline_platform.h"
 #include "engine/windows_registry.h"
 
 namespace halvorn {
@@ -12,6 +14,10 @@ RepairCounts RunSystemRepair(const std::u16string& arguments) {
     // Beside the log, so that whoever collects the logs collects the backups with them.
     BackupFile backup(ProcessLog().Files());
     RegistryCleaner cleaner(registry, ProcessLog(), &backup);
+    if (ReadRunOptions(arguments).offline.target != OfflineTarget::None) {
+        WindowsOfflinePlatform offline;
+        return OfflineRun(cleaner, registry, ProcessLog(), offline).Run(arguments);
+    }
     cleaner.Run(arguments);
     return {cleaner.invalidCount, cleaner.deletedCount, !cleaner.systemKeyOpened};
 }

@@ -4,7 +4,8 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -s)
 
 halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
-halvorn_library(halvorn_windows engine/windows_registry.cpp log/windows_log_platform.cpp log/windows_private_file.cpp)
+halvorn_library(halvorn_windows engine/windows_registry.cpp engine/windows_offline_platform.cpp
+  log/windows_log_platform.cpp log/windows_private_file.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
 # The wizard's windows.

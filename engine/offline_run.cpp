@@ -11,8 +11,8 @@ namespace halvorn {
 namespace {
 
 constexpr std::u16string_view kUnreadableLine =
-    u"Offline: give the option once, alone or with the one key name below HKLM at which the hive is "
-    u"loaded: nothing was repaired.";
+    u"Offline: nothing was repaired: give the option once, alone or with the key name below HKLM at "
+    u"which the hive is loaded (one name, without \\ / - : or ,).";
 constexpr std::u16string_view kRunningWindowsHiveLine =
     u"Offline: HKLM\\%s is a hive of the running Windows: nothing was repaired.";
 constexpr std::u16string_view kNotOpenedLine = u"Offline: HKLM\\%s could not be opened.";

@@ -289,8 +289,8 @@ TEST_F(OfflineRunTest, ARunThatCannotRepairWhatItWasAskedForSaysWhyAndFails) {
         Lines lines;
     } table[] = {
         {"a name cut by the option grammar", u"/Offline:OFF-LINE", true, {kDriveD},
-         {"Offline: give the option once, alone or with the one key name below HKLM at which the hive is loaded: "
-          "nothing was repaired."}},
+         {"Offline: nothing was repaired: give the option once, alone or with the key name below HKLM at which "
+          "the hive is loaded (one name, without \\ / - : or ,)."}},
         {"the running Windows' hive", u"/Offline:system", true, {kDriveD},
          {"Offline: HKLM\\system is a hive of the running Windows: nothing was repaired."}},
         {"a hive not loaded", u"/Offline:OFFLINE", true, {kDriveD}, {"Offline: HKLM\\OFFLINE could not be opened."}},

@@ -1,0 +1,99 @@
+#include "engine/windows_offline_platform.h"
+
+namespace halvorn {
+
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+// Enables one privilege of token and keeps in previous what the call changed, for putting it back.
+bool EnablePrivilege(HANDLE token, const wchar_t* name, TOKEN_PRIVILEGES& previous) {
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, name, &wanted.Privileges[0].Luid)) {
+        return false;
+    }
+    DWORD size = sizeof(previous);
+    // A token without the privilege does not fail the call: only the last error tells.
+    return AdjustTokenPrivileges(token, FALSE, &wanted, sizeof(previous), &previous, &size) &&
+           GetLastError() != ERROR_NOT_ALL_ASSIGNED;
+}
+
+}  // namespace
+
+WindowsOfflinePlatform::~WindowsOfflinePlatform() { RestorePrivileges(); }
+
+bool WindowsOfflinePlatform::EnableHivePrivileges() {
+    if (m_token) {
+        return true;
+    }
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
+        return false;
+    }
+    m_token = std::move(token);
+    m_previous = {};
+    // RegLoadKeyW and RegUnLoadKeyW need both; with only one the token is put back as it was.
+    if (!EnablePrivilege(m_token.get(), SE_BACKUP_NAME, m_previous[0]) ||
+        !EnablePrivilege(m_token.get(), SE_RESTORE_NAME, m_previous[1])) {
+        RestorePrivileges();
+        return false;
+    }
+    return true;
+}
+
+void WindowsOfflinePlatform::RestorePrivileges() {
+    if (!m_token) {
+        return;
+    }
+    // The previous state lists only what the enabling changed; an empty list changes nothing.
+    for (TOKEN_PRIVILEGES& previous : m_previous) {
+        if (previous.PrivilegeCount != 0) {
+            AdjustTokenPrivileges(m_token.get(), FALSE, &previous, 0, nullptr, nullptr);
+        }
+    }
+    m_token = KernelHandle();
+}
+
+std::vector<std::u16string> WindowsOfflinePlatform::FixedDrives() {
+    std::vector<std::u16string> roots;
+    const DWORD drives = GetLogicalDrives();
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const std::u16string root = {letter, u':', u'\\'};
+        // Removable media, network shares and CD drives hold no installation to repair.
+        if ((drives & (1u << (letter - u'A'))) != 0 && GetDriveTypeW(Wide(root).c_str()) == DRIVE_FIXED) {
+            roots.push_back(root);
+        }
+    }
+    return roots;
+}
+
+std::u16string WindowsOfflinePlatform::WindowsDirectory() {
+    // The system's own directory: GetWindowsDirectoryW gives a user's private one on a terminal server.
+    const UINT needed = GetSystemWindowsDirectoryW(nullptr, 0);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring directory(needed, L'\0');
+    const UINT length = GetSystemWindowsDirectoryW(directory.data(), needed);
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    return std::u16string(directory.begin(), directory.begin() + length);
+}
+
+bool WindowsOfflinePlatform::IsFile(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+RegistryStatus WindowsOfflinePlatform::LoadHive(const std::u16string& keyName, const std::u16string& file) {
+    return RegLoadKeyW(HKEY_LOCAL_MACHINE, Wide(keyName).c_str(), Wide(file).c_str());
+}
+
+RegistryStatus WindowsOfflinePlatform::UnloadHive(const std::u16string& keyName) {
+    return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, Wide(keyName).c_str());
+}
+
+}  // namespace halvorn
