@@ -14,7 +14,12 @@ constexpr std::u16string_view kRestartAdvice =
 
 }  // namespace
 
-std::u16string CompletionText(std::int32_t invalidCount, std::int32_t deletedCount, bool reportOnly) {
+std::u16string CompletionText(std::int32_t invalidCount, std::int32_t deletedCount, bool reportOnly,
+                              bool offlineFailed) {
+    if (offlineFailed) {
+        return u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n" +
+               FormatText(kCountLines, {invalidCount, deletedCount});
+    }
     if (invalidCount <= 0) {
         return std::u16string(kNothingFound);
     }

@@ -17,6 +17,9 @@ public:
         m_deletedCount = deletedCount;
     }
     void SetReportOnly(bool reportOnly) { m_reportOnly = reportOnly; }
+    void SetOffline(bool offline) { m_offline = offline; }
+    // Whether the run reported a failure; stored with the counts.
+    void SetFailed(bool failed) { m_failed = failed; }
 
 protected:
     int HandleSetActive() override;
@@ -28,6 +31,8 @@ private:
     std::int32_t m_invalidCount = 0;
     std::int32_t m_deletedCount = 0;
     bool m_reportOnly = false;  // the run only reported what it found
+    bool m_offline = false;     // the run repaired other installations' hives
+    bool m_failed = false;
 };
 
 }  // namespace halvorn

@@ -28,7 +28,9 @@ CFixWizard::CFixWizard(const std::u16string& commandLine, RepairService service)
     m_header.pfnCallback = SheetCallback;
 
     m_cleanPage.SetCommandLine(m_commandLine);
-    m_finishPage.SetReportOnly(ReadRunOptions(m_commandLine).reportOnly);
+    const RunOptions options = ReadRunOptions(m_commandLine);
+    m_finishPage.SetReportOnly(options.reportOnly);
+    m_finishPage.SetOffline(options.offline.target != OfflineTarget::None);
     for (CPropPage* page : {static_cast<CPropPage*>(&m_licensePage), static_cast<CPropPage*>(&m_thankyouPage),
                             static_cast<CPropPage*>(&m_cleanPage), static_cast<CPropPage*>(&m_finishPage)}) {
         // A page that cannot be made is left out; the wizard runs with the others.
@@ -96,6 +98,8 @@ bool CFixWizard::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     case WM_REPAIR_DONE:
         m_finishPage.SetCounts(static_cast<std::int32_t>(wParam), static_cast<std::int32_t>(lParam));
+        // The clean page has its result before it hands the counts on.
+        m_finishPage.SetFailed(m_cleanPage.Result() && m_cleanPage.Result()->failed);
         return true;
     default:
         return false;

@@ -41,6 +41,17 @@ TEST(CompletionText, AReportOnlyRunSaysNothingWasDeleted) {
               u"Invalid Registry Keys found\t: 4\nInvalid Registry Keys Deleted\t: 0");
 }
 
+TEST(CompletionText, AnOfflineRunThatCouldNotReachEveryHiveSaysSoWhateverItFound) {
+    for (const bool reportOnly : {false, true}) {
+        EXPECT_EQ(CompletionText(0, 0, reportOnly, true),
+                  u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
+                  u"Invalid Registry Keys found\t: 0\nInvalid Registry Keys Deleted\t: 0");
+    }
+    EXPECT_EQ(CompletionText(2, 2, false, true),
+              u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
+              u"Invalid Registry Keys found\t: 2\nInvalid Registry Keys Deleted\t: 2");
+}
+
 TEST(CentredPosition, CentresOnTheReferenceAndStaysInsideTheWorkArea) {
     const ScreenRect work{0, 0, 1280, 994};
     struct Case {
