@@ -4,12 +4,17 @@
 
 namespace halvorn::testing {
 
-ChildProcess::ChildProcess(std::wstring commandLine) {
+ChildProcess::ChildProcess(std::wstring commandLine, HANDLE token) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &process)) {
+    const BOOL started =
+        token != nullptr
+            ? CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process)
+            : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process);
+    if (started) {
         CloseHandle(process.hThread);
         m_process = process.hProcess;
     }
@@ -34,8 +39,8 @@ std::optional<DWORD> ChildProcess::WaitForExit(DWORD timeoutMs) {
     return exitCode;
 }
 
-DWORD RunProcess(std::wstring commandLine) {
-    ChildProcess process(std::move(commandLine));
+DWORD RunProcess(std::wstring commandLine, HANDLE token) {
+    ChildProcess process(std::move(commandLine), token);
     EXPECT_TRUE(process.Started()) << "the program did not start: " << GetLastError();
     const std::optional<DWORD> exitCode = process.WaitForExit(60000);
     EXPECT_TRUE(exitCode) << "the program did not end within a minute";

@@ -7,11 +7,12 @@
 
 namespace halvorn::testing {
 
-// A program started as a process of its own. Ended by force when the object goes while it still
-// runs, so that a test failing part-way leaves nothing behind.
+// A program started as a process of its own, with this process's token or with the token given.
+// Ended by force when the object goes while it still runs, so that a test failing part-way leaves
+// nothing behind.
 class ChildProcess {
 public:
-    explicit ChildProcess(std::wstring commandLine);
+    explicit ChildProcess(std::wstring commandLine, HANDLE token = nullptr);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -26,7 +27,7 @@ private:
 
 // Runs commandLine to its end and returns its exit code; a failure to start or to end within a
 // minute fails the test.
-DWORD RunProcess(std::wstring commandLine);
+DWORD RunProcess(std::wstring commandLine, HANDLE token = nullptr);
 
 // Wine's own reg.exe, the reference for the export format: "export KEY FILE /y", "import FILE".
 inline DWORD RunReg(const std::wstring& arguments) { return RunProcess(L"reg.exe " + arguments); }
