@@ -1,7 +1,6 @@
 #include "tests/support/memory_registry.h"
 
 #include <algorithm>
-#include <new>
 #include <stdexcept>
 
 #include "engine/ascii_case.h"
@@ -48,7 +47,6 @@ struct MemoryRegistry::Node {
     bool undeletable = false;
     bool unopenable = false;
     bool vanishesAfterEnumeration = false;
-    bool throwsOnOpen = false;
 
     Node* Child(const std::u16string& childName) const {
         const auto position = std::lower_bound(
@@ -187,10 +185,6 @@ void MemoryRegistry::MakeVanishAfterEnumeration(const std::u16string& path) {
     FindExisting(path).vanishesAfterEnumeration = true;
 }
 
-void MemoryRegistry::MakeOpenThrow(const std::u16string& path) {
-    FindExisting(path).throwsOnOpen = true;
-}
-
 RegistryKey MemoryRegistry::LocalMachine() const { return kLocalMachine; }
 
 MemoryRegistry::Node* MemoryRegistry::Resolve(RegistryKey key) const {
@@ -212,9 +206,6 @@ RegistryStatus MemoryRegistry::OpenKey(RegistryKey parent, const char16_t* path,
     Node* node = Find(from, path);
     if (node == nullptr) {
         return kRegistryFileNotFound;
-    }
-    if (node->throwsOnOpen) {
-        throw std::bad_alloc();
     }
     if (node->unopenable) {
         return kRegistryAccessDenied;

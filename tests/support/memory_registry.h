@@ -58,8 +58,6 @@ public:
     void MakeUndeletable(const std::u16string& path);
     void MakeUnopenable(const std::u16string& path);
     void MakeVanishAfterEnumeration(const std::u16string& path);
-    // Opening the key throws std::bad_alloc, as an allocation on the way to the system might.
-    void MakeOpenThrow(const std::u16string& path);
     // Enumerating the value of that name fails with access denied.
     void MakeValueUnreadable(const std::u16string& path, const std::u16string& name);
 

@@ -7,40 +7,6 @@
 
 namespace halvorn::testing {
 
-namespace scratch_detail {
-
-inline void List(HKEY key, const std::u16string& at, std::vector<std::u16string>& paths) {
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            break;
-        }
-        const std::u16string child(name, name + length);
-        const std::u16string childPath = at.empty() ? child : at + u"\\" + child;
-        paths.push_back(childPath);
-        HKEY childKey = nullptr;
-        if (RegOpenKeyExW(key, name, 0, KEY_READ, &childKey) == ERROR_SUCCESS) {
-            List(childKey, childPath, paths);
-            RegCloseKey(childKey);
-        }
-    }
-}
-
-}  // namespace scratch_detail
-
-// Every key below the key at path (relative to HKEY_LOCAL_MACHINE), as paths relative to it, in
-// enumeration order.
-inline std::vector<std::u16string> KeyTree(const std::wstring& path) {
-    std::vector<std::u16string> paths;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        scratch_detail::List(key, u"", paths);
-        RegCloseKey(key);
-    }
-    return paths;
-}
-
 // A key of the test's own below HKEY_LOCAL_MACHINE, made afresh and removed with its subtree at
 // the end.
 class ScratchKey {
@@ -69,9 +35,37 @@ public:
     }
 
     // Every key below pathBelow, as paths relative to it, in enumeration order.
-    std::vector<std::u16string> ListTree(const std::wstring& pathBelow) const { return KeyTree(m_path + L"\\" + pathBelow); }
+    std::vector<std::u16string> ListTree(const std::wstring& pathBelow) const {
+        std::vector<std::u16string> paths;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (m_path + L"\\" + pathBelow).c_str(), 0, KEY_READ,
+                          &key) == ERROR_SUCCESS) {
+            List(key, u"", paths);
+            RegCloseKey(key);
+        }
+        return paths;
+    }
 
 private:
+    static void List(HKEY key, const std::u16string& at, std::vector<std::u16string>& paths) {
+        wchar_t name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = 256;
+            if (RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS) {
+                break;
+            }
+            const std::u16string child(name, name + length);
+            const std::u16string childPath = at.empty() ? child : at + u"\\" + child;
+            paths.push_back(childPath);
+            HKEY childKey = nullptr;
+            if (RegOpenKeyExW(key, name, 0, KEY_READ, &childKey) == ERROR_SUCCESS) {
+                List(childKey, childPath, paths);
+                RegCloseKey(childKey);
+            }
+        }
+    }
+
     std::wstring m_path;
 };
 
