@@ -164,7 +164,7 @@ protected:
     RepairCounts Run(std::u16string_view commandLine) {
         MemoryLogPlatform runFiles;
         RepairLog log(runFiles);
-        BackupFile backup(runFiles, BackupFile::PathBesideLog(log.Path()));
+        BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, &backup);
         const RepairCounts counts = OfflineRun(cleaner, registry, log, platform).Run(commandLine);
         logLines = testing::LinesAfterHeader(runFiles.files[log.Path()]);
