@@ -16,7 +16,7 @@ RepairCounts RunSystemRepair(const std::u16string& arguments) {
     RegistryCleaner cleaner(registry, ProcessLog(), &backup);
     if (ReadRunOptions(arguments).offline.target != OfflineTarget::None) {
         WindowsOfflinePlatform offline;
-        return OfflineRun(cleaner, registry, ProcessLog(), offline).Run(arguments);
+        return OfflineRun(cleaner, registry, ProcessLog(), &backup, offline).Run(arguments);
     }
     cleaner.Run(arguments);
     return {cleaner.invalidCount, cleaner.deletedCount, !cleaner.systemKeyOpened};

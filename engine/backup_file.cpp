@@ -15,8 +15,9 @@ BackupFile::BackupFile(RunFiles& files) : m_files(files) {}
 
 bool BackupFile::Append(std::u16string_view treeText) {
     // Without a name there is no place beside the log, and nothing may be deleted unsaved.
-    return m_files.AppendToBackup(std::string(kByteOrderMark) + EncodeUtf16Le(kRegFileHeader),
-                                  EncodeUtf16Le(treeText) + EncodeUtf16Le(kExportEnd));
+    const std::string fileStart = std::string(kByteOrderMark) + EncodeUtf16Le(kRegFileHeader);
+    const std::string tree = EncodeUtf16Le(treeText) + EncodeUtf16Le(kExportEnd);
+    return m_files.AppendToBackup(fileStart, tree) && (m_copy == nullptr || m_copy->AppendToBackup(fileStart, tree));
 }
 
 }  // namespace halvorn

@@ -18,6 +18,11 @@ public:
 
     const std::u16string& Path() const { return m_files.BackupPath(); }
 
+    // While set, every tree goes to copy's backup too and counts as saved only when both have it:
+    // beside an installation's own copy of the log, where its administrator finds it after a
+    // restart that loses the temporary folder of a Windows PE.
+    void CopyTo(RunFiles* copy) { m_copy = copy; }
+
     // Appends the key and value lines of one tree, followed by the blank line that ends an export,
     // so that the file reads as the exports of its trees one after another under a single header.
     // A new file starts with the byte-order mark and the header. All or nothing, and on the disk
@@ -27,6 +32,7 @@ public:
 
 private:
     RunFiles& m_files;
+    RunFiles* m_copy = nullptr;
 };
 
 }  // namespace halvorn

@@ -28,8 +28,9 @@ constexpr std::u16string_view kNotUnloadedLine =
 
 }  // namespace
 
-OfflineRun::OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, OfflinePlatform& platform)
-    : m_cleaner(cleaner), m_registry(registry), m_log(log), m_platform(platform) {}
+OfflineRun::OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, BackupFile* backup,
+                       OfflinePlatform& platform)
+    : m_cleaner(cleaner), m_registry(registry), m_log(log), m_backup(backup), m_platform(platform) {}
 
 RepairCounts OfflineRun::Run(std::u16string_view commandLine) {
     const OfflineRequest request = m_cleaner.Begin(commandLine).offline;
@@ -94,11 +95,20 @@ bool OfflineRun::RepairInstallation(const std::u16string& windowsDirectory) {
 }
 
 bool OfflineRun::RepairHive(const OfflineHive& hive) {
-    if (!m_cleaner.RepairHive(hive.keyName)) {
-        m_log.WriteLine(kNotOpenedLine, hive.keyName);
-        return false;
+    // An installation keeps its files in its own Windows\Temp too: a Windows PE's temporary folder
+    // lies on a RAM disk that the restart into the repaired Windows loses.
+    RunFiles* copy = hive.windowsDirectory.empty() ? nullptr : &m_log.CopyInto(hive.windowsDirectory + u"\\Temp\\");
+    if (m_backup != nullptr) {
+        m_backup->CopyTo(copy);
     }
-    return true;
+    const bool opened = m_cleaner.RepairHive(hive.keyName);
+    if (m_backup != nullptr) {
+        m_backup->CopyTo(nullptr);
+    }
+    if (!opened) {
+        m_log.WriteLine(kNotOpenedLine, hive.keyName);
+    }
+    return opened;
 }
 
 }  // namespace halvorn

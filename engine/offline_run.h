@@ -19,10 +19,13 @@ struct OfflineHive {
 // A repair of the system hives of Windows installations that are not running: the hive that the
 // administrator has loaded ("Offline:NAME", left loaded), or every installation on the other
 // local fixed drives, each loaded under a temporary key for its repair and unloaded after it
-// ("Offline"). One log, one backup and one closing count for the whole run.
+// ("Offline"). One log, one backup and one closing count for the whole run; an installation's
+// Windows\Temp gets a copy of the log and the backup of its own trees.
 class OfflineRun {
 public:
-    OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, OfflinePlatform& platform);
+    // backup: where the cleaner saves its trees, or null without a backup.
+    OfflineRun(RegistryCleaner& cleaner, Registry& registry, RepairLog& log, BackupFile* backup,
+               OfflinePlatform& platform);
     OfflineRun(const OfflineRun&) = delete;
     OfflineRun& operator=(const OfflineRun&) = delete;
 
@@ -39,6 +42,7 @@ private:
     RegistryCleaner& m_cleaner;
     Registry& m_registry;
     RepairLog& m_log;
+    BackupFile* m_backup;
     OfflinePlatform& m_platform;
 };
 

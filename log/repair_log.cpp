@@ -54,30 +54,47 @@ std::string EncodeLine(std::u16string_view text) {
     return bytes;
 }
 
-// The temporary directory and "Brimwell" with the time, without an extension.
-std::u16string RunFileName(LogPlatform& platform) {
-    // Built during static initialisation, where nothing may escape: without memory the name stays
+}  // namespace
+
+struct RepairLog::Name {
+    std::u16string file;  // "Brimwell" with the time
+    std::u16string path;  // in the temporary directory, without an extension
+};
+
+RepairLog::RepairLog(LogPlatform& platform) : RepairLog(platform, [&platform]() -> Name {
+    // Built during static initialisation, where nothing may escape: without memory the names stay
     // empty, and every write then fails silently.
     try {
-        const std::u16string directory = platform.TemporaryDirectory();
         const LocalTime now = platform.Now();
-        const std::u16string name = FormatText(
+        std::u16string file = FormatText(
             u"Brimwell%d-%d-%d %dh%dm%ds",
             {std::int32_t{now.month}, std::int32_t{now.day}, std::int32_t{now.year},
              std::int32_t{now.hour}, std::int32_t{now.minute}, std::int32_t{now.second}});
-        return FormatText(u"%s%s", {directory, name});
+        std::u16string path = platform.TemporaryDirectory() + file;
+        return {std::move(file), std::move(path)};
     } catch (const std::bad_alloc&) {
         return {};
     }
+}()) {}
+
+RepairLog::RepairLog(LogPlatform& platform, Name name)
+    : m_platform(platform), m_fileName(std::move(name.file)), m_files(platform, std::move(name.path)) {}
+
+RunFiles& RepairLog::CopyInto(const std::u16string& directory) {
+    RunFiles& copy = *m_copies.emplace_back(
+        std::make_unique<RunFiles>(m_platform, m_fileName.empty() ? std::u16string() : directory + m_fileName));
+    if (!m_files.LogText().empty()) {
+        copy.AppendToLog(m_files.LogText());
+    }
+    return copy;
 }
 
-}  // namespace
-
-RepairLog::RepairLog(LogPlatform& platform)
-    : m_platform(platform), m_files(platform, RunFileName(platform)) {}
-
 void RepairLog::WriteText(std::u16string_view text) {
-    m_files.AppendToLog(EncodeLine(text.substr(0, kMaxLineLength)));
+    const std::string bytes = EncodeLine(text.substr(0, kMaxLineLength));
+    m_files.AppendToLog(bytes);
+    for (const std::unique_ptr<RunFiles>& copy : m_copies) {
+        copy->AppendToLog(bytes);
+    }
 }
 
 void RepairLog::WriteHeader() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "log/log_platform.h"
 #include "log/run_files.h"
@@ -27,6 +29,10 @@ public:
     // The log's file and the backup beside it.
     RunFiles& Files() { return m_files; }
 
+    // Writes the log into directory (which ends in a separator) too, under its own name: the lines
+    // written so far, then every later one. The files there, for a backup beside that copy.
+    RunFiles& CopyInto(const std::u16string& directory);
+
     // Formats one line ("%s" text, "%d" signed 32-bit integer) and appends it. Always true: a
     // line that cannot be written is dropped silently.
     template <typename... Args>
@@ -43,8 +49,14 @@ private:
 
     void WriteText(std::u16string_view text);
 
+    struct Name;
+    RepairLog(LogPlatform& platform, Name name);
+
     LogPlatform& m_platform;
+    // "Brimwell" with the time, without a directory or an extension.
+    std::u16string m_fileName;
     RunFiles m_files;
+    std::vector<std::unique_ptr<RunFiles>> m_copies;
     // Zero until the first trace scope of the run has asked for the header.
     std::int32_t m_lineSequence = 0;
 };

@@ -26,6 +26,9 @@ public:
     const std::u16string& LogPath() const { return m_logPath; }
     const std::u16string& BackupPath() const { return m_backupPath; }
 
+    // The log's lines that this process has written under the present name.
+    const std::string& LogText() const { return m_logBytes; }
+
     // One line of the log, appended on its own. False when it is lost.
     bool AppendToLog(std::string_view bytes);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -162,11 +163,11 @@ protected:
     }
 
     RepairCounts Run(std::u16string_view commandLine) {
-        MemoryLogPlatform runFiles;
+        runFiles.files.clear();
         RepairLog log(runFiles);
         BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, &backup);
-        const RepairCounts counts = OfflineRun(cleaner, registry, log, platform).Run(commandLine);
+        const RepairCounts counts = OfflineRun(cleaner, registry, log, &backup, platform).Run(commandLine);
         logLines = testing::LinesAfterHeader(runFiles.files[log.Path()]);
         backupText = testing::DecodeUtf16Le(runFiles.files[backup.Path()]);
         return counts;
@@ -175,6 +176,7 @@ protected:
     const std::u16string kRunningKey = u"SYSTEM\\ControlSet001\\Services\\" + kTarget + u"\\$%&'(running";
     MemoryRegistry registry;
     MemoryOfflinePlatform platform{registry};
+    MemoryLogPlatform runFiles;
     Lines logLines;
     std::u16string backupText;
 };
@@ -202,6 +204,20 @@ TEST_F(OfflineRunTest, LoadsRepairsAndUnloadsEveryInstallationFoundAndSumsTheirC
     EXPECT_EQ(platform.unloaded, (Paths{u"HalvornOfflineD_2", u"HalvornOfflineE"}));
     EXPECT_TRUE(registry.Exists(u"HalvornOfflineD"));
     EXPECT_FALSE(registry.Exists(u"HalvornOfflineE"));
+    // Each installation's Windows\Temp holds the whole log and the backup of its own trees, which
+    // a tree must reach before it is deleted.
+    const auto installationFile = [&](const char16_t* drive, const char16_t* extension) {
+        return runFiles.files[drive + std::u16string(u"\\Windows\\Temp\\Brimwell12-7-2026 9h5m3s") + extension];
+    };
+    for (const auto& [drive, own, other] : {std::tuple(u"D:", u"\\HalvornOfflineD_2\\", u"HalvornOfflineE"),
+                                            std::tuple(u"E:", u"\\HalvornOfflineE\\", u"HalvornOfflineD")}) {
+        EXPECT_EQ(testing::LinesAfterHeader(installationFile(drive, u".log")), logLines);
+        const std::u16string backup = testing::DecodeUtf16Le(installationFile(drive, u".reg"));
+        EXPECT_NE(backup.find(own), std::u16string::npos);
+        EXPECT_EQ(backup.find(other), std::u16string::npos);
+    }
+    runFiles.failingDirectory = u"E:\\Windows\\Temp\\";
+    EXPECT_EQ(Run(u"/Offline").deletedCount, 1);
 }
 
 TEST_F(OfflineRunTest, EveryRunSaysInTheLogWhatItRepairedOrWhyItCouldNot) {

@@ -22,7 +22,7 @@ AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::str
     if (plantedFiles.contains(path)) {
         return AppendResult::Untrusted;
     }
-    if (path.empty() || wholeAppendsLeft == 0) {
+    if (path.empty() || wholeAppendsLeft == 0 || (!failingDirectory.empty() && path.starts_with(failingDirectory))) {
         return AppendResult::Failed;
     }
     if (wholeAppendsLeft > 0) {

@@ -18,6 +18,8 @@ public:
     // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
     int wholeAppendsLeft = -1;
     std::map<std::u16string, std::string> files;
+    // Every whole append to a file in this directory fails, when it is set.
+    std::u16string failingDirectory;
     // Files that another account put there: never written.
     std::set<std::u16string> plantedFiles;
     int appendCalls = 0;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 #include "engine/loaded_hive.h"
 #include "engine/windows_offline_platform.h"
@@ -41,10 +42,11 @@ Lines TakeOnlyLog() {
     return lines;
 }
 
-// Whether the only backup holds the key line of the seeded invalid key below HKLM\hive.
-bool BackupNames(const std::u16string& hive) {
-    const std::u16string text =
-        testing::DecodeUtf16Le(testing::ReadFile(testing::TemporaryDirectory() + testing::BackupFiles().at(0)));
+// Whether the only backup in directory holds the key line of the seeded invalid key below HKLM\hive.
+bool BackupNames(const std::wstring& directory, const std::u16string& hive) {
+    const std::vector<std::wstring> backups = testing::FilesIn(directory, L"Brimwell*.reg");
+    const std::u16string text = backups.size() == 1 ? testing::DecodeUtf16Le(testing::ReadFile(directory + backups[0]))
+                                                    : std::u16string();
     return text.find(u"[HKEY_LOCAL_MACHINE\\" + hive + u"\\ControlSet002\\Enum\\hvnmon\\0000\\$%&'(e]") !=
            std::u16string::npos;
 }
@@ -80,7 +82,9 @@ protected:
     // The hive as drive's Windows\System32\config\SYSTEM.
     bool PlaceHive(const WineDrive& drive) const {
         std::wstring folder = drive.Root() + L"Windows";
-        for (const wchar_t* below : {L"", L"\\System32", L"\\config"}) {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        CreateDirectoryW((folder + L"\\Temp").c_str(), nullptr);
+        for (const wchar_t* below : {L"\\System32", L"\\config"}) {
             folder += below;
             CreateDirectoryW(folder.c_str(), nullptr);
         }
@@ -112,7 +116,7 @@ TEST_F(OfflineOnWine, RepairsTheHiveLoadedAtTheNamedKeyAndLeavesItLoaded) {
     EXPECT_FALSE(KeyExists(L"HalvornOfflineTest\\ControlSet002\\Enum\\hvnmon\\0000\\$%&'(e"));
     EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\ControlSet001\\Services\\HalvornGuard\\Keep"));
     EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\ControlSet002\\Enum\\hvnmon\\0000"));
-    EXPECT_TRUE(BackupNames(u"HalvornOfflineTest"));
+    EXPECT_TRUE(BackupNames(testing::TemporaryDirectory(), u"HalvornOfflineTest"));
     EXPECT_EQ(TakeOnlyLog(), JoinLines({HiveLines("HalvornOfflineTest"), SummaryLines(2, 2)}));
 
     // A name of the running Windows' hives repairs nothing.
@@ -134,7 +138,17 @@ TEST_F(OfflineOnWine, FindsTheInstallationsOnOtherDrivesRepairsThemAndUnloadsThe
 
     EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 3010u);
 
-    EXPECT_TRUE(BackupNames(u"HalvornOfflineD") && BackupNames(u"HalvornOfflineE"));
+    const std::wstring temporary = testing::TemporaryDirectory();
+    EXPECT_TRUE(BackupNames(temporary, u"HalvornOfflineD") && BackupNames(temporary, u"HalvornOfflineE"));
+    // Each installation keeps the whole log, and the backup of its own trees, in its Windows\Temp.
+    const std::string log = testing::ReadFile(temporary + testing::LogFiles().at(0));
+    for (const auto& [drive, own, other] : {std::tuple(&driveD, u"HalvornOfflineD", u"HalvornOfflineE"),
+                                            std::tuple(&driveE, u"HalvornOfflineE", u"HalvornOfflineD")}) {
+        const std::wstring installationTemp = drive->Root() + L"Windows\\Temp\\";
+        const std::vector<std::wstring> logs = testing::FilesIn(installationTemp, L"Brimwell*.log");
+        EXPECT_EQ(logs.size() == 1 ? testing::ReadFile(installationTemp + logs[0]) : "", log);
+        EXPECT_TRUE(BackupNames(installationTemp, own) && !BackupNames(installationTemp, other));
+    }
     EXPECT_EQ(TakeOnlyLog(), expected);
     EXPECT_FALSE(KeyExists(L"HalvornOfflineD") || KeyExists(L"HalvornOfflineE"));
 

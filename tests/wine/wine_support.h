@@ -42,11 +42,11 @@ inline std::wstring TemporaryDirectory() {
     return std::wstring(directory, length);
 }
 
-// The names of the files in the temporary directory that match pattern ("Brimwell*.log").
-inline std::vector<std::wstring> TemporaryFiles(const std::wstring& pattern) {
+// The names of the files in directory (which ends in a separator) that match pattern ("Brimwell*.log").
+inline std::vector<std::wstring> FilesIn(const std::wstring& directory, const std::wstring& pattern) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((TemporaryDirectory() + pattern).c_str(), &found);
+    const HANDLE search = FindFirstFileW((directory + pattern).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             names.emplace_back(found.cFileName);
@@ -54,6 +54,10 @@ inline std::vector<std::wstring> TemporaryFiles(const std::wstring& pattern) {
         FindClose(search);
     }
     return names;
+}
+
+inline std::vector<std::wstring> TemporaryFiles(const std::wstring& pattern) {
+    return FilesIn(TemporaryDirectory(), pattern);
 }
 
 }  // namespace halvorn::testing
