@@ -106,14 +106,17 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
   target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver gtest gtest_main)
   halvorn_wine_test_cases(halvorn_wizard_wine_tests)
-  # The same walk at 125 %, 150 % and 200 % display scaling, each in a Wine prefix of its own: slow,
-  # so scripts/test runs them on one build only where both builds run.
-  foreach(dpi 120 144 192)
-    add_test(NAME CleanPageInProcess.WalkAt${dpi}Dpi COMMAND halvorn_wizard_wine_tests
+  # The same walk at 125 %, 150 % and 200 % display scaling, and at 100 % in a white-on-black
+  # high-contrast colour scheme, each in a Wine prefix of its own (a name and its setting): slow, so
+  # scripts/test runs them on one build only where both builds run.
+  set(walks At120Dpi HALVORN_LOGPIXELS=120 At144Dpi HALVORN_LOGPIXELS=144 At192Dpi HALVORN_LOGPIXELS=192
+    InHighContrast HALVORN_COLOURS=high-contrast)
+  while(walks)
+    list(POP_FRONT walks name setting)
+    add_test(NAME CleanPageInProcess.Walk${name} COMMAND halvorn_wizard_wine_tests
       --gtest_filter=CleanPageInProcess.TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards)
-    set_tests_properties(CleanPageInProcess.WalkAt${dpi}Dpi PROPERTIES
-      ENVIRONMENT HALVORN_LOGPIXELS=${dpi} LABELS slow)
-  endforeach()
+    set_tests_properties(CleanPageInProcess.Walk${name} PROPERTIES ENVIRONMENT ${setting} LABELS slow)
+  endwhile()
 
   # At 100 % the program's pages look pixel for pixel as the screenshots in docs/, taken before the
   # pictures could grow (the cleaning page's indicator moves, so its screenshot differs).

@@ -3,12 +3,11 @@
 #include "res/resource.h"
 #include "ui/gdi_handles.h"
 #include "ui/screen_dpi.h"
+#include "ui/system_colours.h"
 
 namespace halvorn {
 
 namespace {
-
-COLORREF ToColorref(const Rgb& colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 // A rectangle filled with colour and outlined by the context's pen (black by default).
 void FillOutlined(HDC dc, const Rgb& colour, int left, int top, int right, int bottom) {

@@ -30,6 +30,10 @@ HFONT CreatePointFont(int tenthsOfPoint, UINT faceStringId) {
     return CreateFontIndirectW(&font);
 }
 
+// The pictures keep their white panel in every theme, so the text over them stays black, whatever
+// the theme's own text colour.
+constexpr COLORREF kTextOverPicture = RGB(0, 0, 0);
+
 // Messages whose result the dialog procedure returns itself instead of through DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
     return message == WM_INITDIALOG || (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) ||
@@ -117,11 +121,12 @@ bool CPropPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
 
 INT_PTR CPropPage::ColourStatic(HDC dc, HWND control) const {
     const int controlId = GetDlgCtrlID(control);
-    COLORREF colour = GetTextColor(dc);
-    if (GetControlTextColor(controlId, colour)) {
+    const bool overPicture = IsTransparentControl(controlId);
+    COLORREF colour = overPicture ? kTextOverPicture : GetTextColor(dc);
+    if (GetControlTextColor(controlId, colour) || overPicture) {
         SetTextColor(dc, colour);
     }
-    if (!IsTransparentControl(controlId)) {
+    if (!overPicture) {
         return 0;  // the dialog manager colours the control
     }
     SetBkMode(dc, TRANSPARENT);

@@ -2,10 +2,12 @@
 // as the test looks at the locked wizard. The sheet runs on a thread of its own; the test drives it
 // with messages as another program would, and also reads what only its own process can: the system
 // menu, the GDI objects the pages and the indicator hold, and the pictures' bitmaps. Run again in
-// Wine prefixes of other display scalings, the walk checks that the pages grow as a whole.
+// Wine prefixes of other display scalings, the walk checks that the pages grow as a whole; in a
+// prefix with a high-contrast colour scheme, that every text stays legible.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <atomic>
@@ -100,6 +102,26 @@ void ExpectPictureFillsItsPlace(HWND page, const DialogUnitRect& place) {
         << area.bottom;
 }
 
+// Whether the image has a pixel of the colour, as 0x00RRGGBB.
+bool HasPixel(const testing::ScreenPixels& image, std::uint32_t colour) {
+    return std::find(image.pixels.begin(), image.pixels.end(), colour) != image.pixels.end();
+}
+
+// The licence text as it is shown. In the theme's colours every character has the automatic colour,
+// the theme's text colour, and the document's heading blue shows nowhere; otherwise the headings
+// are blue.
+void ExpectLicenceColours(HWND licence, bool themeColours) {
+    CHARRANGE range{0, -1};
+    SendMessageW(licence, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMATW format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(licence, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    range.cpMax = 0;
+    SendMessageW(licence, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    EXPECT_EQ((format.dwMask & CFM_COLOR) != 0 && (format.dwEffects & CFE_AUTOCOLOR) != 0, themeColours);
+    EXPECT_EQ(HasPixel(testing::CaptureClient(licence), 0x17479B), !themeColours);
+}
+
 // The distances between neighbouring outlines in the indicator's middle row, within the field's
 // own outline: each block's width less one, and the gap between two blocks plus one.
 std::multiset<int> OutlineDistances(const testing::ScreenPixels& indicator) {
@@ -161,20 +183,30 @@ protected:
 };
 
 TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards) {
-    // The walk runs at the display scaling of the Wine prefix that HALVORN_LOGPIXELS names.
+    // The walk runs at the display scaling of the Wine prefix that HALVORN_LOGPIXELS names, and in
+    // its colour scheme: HALVORN_COLOURS=high-contrast makes the window colour black.
     const int dpi = ScreenDpi();
     if (const char* logPixels = std::getenv("HALVORN_LOGPIXELS")) {
         ASSERT_EQ(dpi, std::atoi(logPixels));
     }
+    const char* colourScheme = std::getenv("HALVORN_COLOURS");
+    const bool highContrast = colourScheme != nullptr && std::string(colourScheme) == "high-contrast";
+    ASSERT_EQ(GetSysColor(COLOR_WINDOW), highContrast ? RGB(0, 0, 0) : RGB(255, 255, 255));
     const testing::GdiObjectCount gdiObjects;
-    // Every page's picture fills its place; a screenshot of each page at this scaling.
-    const auto lookAtPage = [dpi](const SheetDriver& wizard) {
+    // Every page's picture fills its place, and its text stays black on the picture's white panel;
+    // the licence is in the theme's colours in high contrast. A screenshot of each page.
+    const auto lookAtPage = [dpi, highContrast](const SheetDriver& wizard) {
         static const wchar_t* const names[] = {L"licence", L"welcome", L"cleaning", L"completion"};
         const int index = wizard.ActivePageIndex();
         ASSERT_TRUE(index >= 0 && index < 4);
-        EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(),
-                                            std::wstring(names[index]) + L"-" + std::to_wstring(dpi) + L"dpi.png"));
+        EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), std::wstring(names[index]) + L"-" + std::to_wstring(dpi) +
+                                                                L"dpi" + (highContrast ? L"-high-contrast" : L"") +
+                                                                L".png"));
         ExpectPictureFillsItsPlace(wizard.ActivePage(), index == 0 ? kHeaderPicturePlace : kPagePicturePlace);
+        EXPECT_TRUE(HasPixel(testing::CaptureClient(wizard.Control(IDC_PAGE_TEXT)), 0x000000));
+        if (index == 0) {
+            ExpectLicenceColours(wizard.Control(IDC_LICENSE_TEXT), highContrast);
+        }
     };
 
     repair.result = {5, 5};
