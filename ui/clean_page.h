@@ -28,6 +28,8 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;
     BOOL HandleQueryCancel() override;
+    // The indicator: every button is disabled during the run.
+    HWND InitialFocus() const override { return m_progress.Window(); }
 
 private:
     static unsigned __stdcall CleanThreadProc(void* page);

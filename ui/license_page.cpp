@@ -78,6 +78,15 @@ int CLicensePage::HandleWizardNext() {
     return m_acceptChoice == 0 ? 0 : -1;
 }
 
+HWND CLicensePage::InitialFocus() const {
+    const std::vector<HWND> buttons = RadioButtons();
+    if (buttons.empty()) {
+        return nullptr;
+    }
+    const auto checked = static_cast<std::size_t>(m_acceptChoice);
+    return checked < buttons.size() ? buttons[checked] : buttons.front();
+}
+
 void CLicensePage::Initialise() {
     SendDlgItemMessageW(Window(), IDC_PAGE_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(TitleFont()), TRUE);
     m_licenseEdit.Attach(GetDlgItem(Window(), IDC_LICENSE_TEXT));

@@ -42,6 +42,8 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;
     int HandleWizardNext() override;
+    // The checked choice, which the arrow keys change.
+    HWND InitialFocus() const override;
 
 private:
     void Initialise();

@@ -217,20 +217,25 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     EXPECT_NE(repair.threadId, uiThreadId) << "the repair ran on the wizard's thread";
     EXPECT_EQ(repair.arguments, u"/Override  -x");
 
-    // Locked: no button, no Close in the system menu, and neither the frame nor Escape closes it.
+    // Locked: no button, no Close in the system menu, and neither the frame nor a key closes it or
+    // goes on. The focus stays on the page, on the indicator.
+    const HWND indicator = wizard.Control(IDC_PROGRESS);
     EXPECT_TRUE(WaitUntil([&] { return !wizard.ButtonEnabled(kNextButton) && !wizard.ButtonEnabled(kBackButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
     EXPECT_FALSE(wizard.ButtonEnabled(kFinishButton));
     EXPECT_TRUE(CloseGreyed(wizard.Sheet()));
+    EXPECT_TRUE(WaitUntil([&] { return wizard.FocusedWindow() == indicator; }));
     PostMessageW(wizard.Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(wizard.ActivePage(), WM_KEYDOWN, VK_ESCAPE, 0);
+    for (const int key : {VK_ESCAPE, VK_RETURN, VK_SPACE, VK_TAB, VK_RIGHT}) {
+        wizard.PressKey(key);
+    }
     Sleep(300);
     EXPECT_TRUE(IsWindow(wizard.Sheet()));
     EXPECT_EQ(wizard.ActivePageIndex(), 2);
+    EXPECT_EQ(wizard.FocusedWindow(), indicator);
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"Registry cleaning in progress. Please wait...");
 
     // The indicator shows the field and shaded blocks, and moves from one frame to the next.
-    const HWND indicator = wizard.Control(IDC_PROGRESS);
     const testing::ScreenPixels first = testing::CaptureClient(indicator);
     Sleep(150);
     const testing::ScreenPixels second = testing::CaptureClient(indicator);
