@@ -1,12 +1,14 @@
 // The wizard run in this process with a repair of the test's own, which holds the run for as long
 // as the test looks at the locked wizard. The sheet runs on a thread of its own; the test drives it
 // with messages as another program would, and also reads what only its own process can: the system
-// menu, the GDI objects the pages and the indicator hold, and the pictures' bitmaps. Run again in
-// Wine prefixes of other display scalings, the walk checks that the pages grow as a whole; in a
-// prefix with a high-contrast colour scheme, that every text stays legible.
+// menu, the GDI objects the pages and the indicator hold, the pictures' bitmaps, and what a screen
+// reader learns of the indicator. Run again in Wine prefixes of other display scalings, the walk
+// checks that the pages grow as a whole; in a prefix with a high-contrast colour scheme, that every
+// text stays legible.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <oleacc.h>
 #include <richedit.h>
 
 #include <algorithm>
@@ -24,7 +26,9 @@
 #include "tests/wine/sheet_driver.h"
 #include "tests/wine/wait_until.h"
 #include "tests/wine/wine_support.h"
+#include "tests/wizard_wine/assistive_technology.h"
 #include "tests/wizard_wine/gdi_object_count.h"
+#include "ui/com_apartment.h"
 #include "ui/completion_text.h"
 #include "ui/display_scaling.h"
 #include "ui/fix_wizard.h"
@@ -208,6 +212,8 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
             ExpectLicenceColours(wizard.Control(IDC_LICENSE_TEXT), highContrast);
         }
     };
+    // A screen reader's view of the indicator, from this thread.
+    const ComApartment apartment;
 
     repair.result = {5, 5};
     const SheetDriver wizard(RunUntilCleanPage(u"/Override  -x", {HeldRepair, StartDetachedThread}, lookAtPage));
@@ -218,7 +224,8 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     EXPECT_EQ(repair.arguments, u"/Override  -x");
 
     // Locked: no button, no Close in the system menu, and neither the frame nor a key closes it or
-    // goes on. The focus stays on the page, on the indicator.
+    // goes on. The focus stays on the page, on the indicator, which a screen reader reads as a
+    // progress bar named by the page text.
     const HWND indicator = wizard.Control(IDC_PROGRESS);
     EXPECT_TRUE(WaitUntil([&] { return !wizard.ButtonEnabled(kNextButton) && !wizard.ButtonEnabled(kBackButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
@@ -234,6 +241,9 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     EXPECT_EQ(wizard.ActivePageIndex(), 2);
     EXPECT_EQ(wizard.FocusedWindow(), indicator);
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"Registry cleaning in progress. Please wait...");
+    const testing::AccessibleFacts running = testing::ReadAccessible(indicator);
+    EXPECT_EQ(running.role, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(running.name, L"Registry cleaning in progress. Please wait...");
 
     // The indicator shows the field and shaded blocks, and moves from one frame to the next.
     const testing::ScreenPixels first = testing::CaptureClient(indicator);
@@ -257,12 +267,17 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     EXPECT_GE(distances.count(geometry.gap + 1), 5u) << "gaps not " << geometry.gap << " wide";
     lookAtPage(wizard);
 
-    // The run returns: the counts reach the completion page, closing is allowed again, and Cancel
-    // stays disabled.
+    // The run returns: the indicator announces the outcome as its new name, the counts reach the
+    // completion page, closing is allowed again, and Cancel stays disabled.
+    const testing::NameChangeListener screenReader;
     SetEvent(repair.release);
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     const std::u16string expected = CompletionText(5, 5, false);
+    EXPECT_TRUE(WaitUntil([&] { return screenReader.Heard(indicator); }));
+    const testing::AccessibleFacts done = testing::ReadAccessible(indicator);
+    EXPECT_EQ(done.role, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(done.name, testing::Wide(expected));
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kBackButton));
@@ -352,6 +367,30 @@ TEST_F(IndicatorWindow, OnlyItsOwnTimerMovesIt) {
     EXPECT_EQ(testing::CaptureClient(window).pixels, before.pixels);
     Frames(1);
     EXPECT_NE(testing::CaptureClient(window).pixels, before.pixels);
+}
+
+TEST_F(IndicatorWindow, ItsNameIsReadByScreenReadersAndNeverDrawn) {
+    const ComApartment apartment;
+    Frames(20);
+    const testing::ScreenPixels before = testing::CaptureClient(window);
+    indicator.Describe(L"Registry cleaning in progress. Please wait...");
+    EXPECT_EQ(testing::CaptureClient(window).pixels, before.pixels);
+    const testing::AccessibleFacts facts = testing::ReadAccessible(window);
+    EXPECT_EQ(facts.role, ROLE_SYSTEM_PROGRESSBAR);
+    EXPECT_EQ(facts.name, L"Registry cleaning in progress. Please wait...");
+}
+
+TEST(ComApartmentOnWine, HoldsASingleThreadedApartmentOnItsThreadUntilItEnds) {
+    {
+        const ComApartment apartment;
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+    }
+    // Released: the thread may choose another kind of apartment now.
+    const HRESULT multithreaded = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    EXPECT_EQ(multithreaded, S_OK);
+    if (SUCCEEDED(multithreaded)) {
+        CoUninitialize();
+    }
 }
 
 }  // namespace
