@@ -11,8 +11,9 @@ target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 # The wizard's windows.
 halvorn_library(halvorn_ui
   ui/subclassed_window.cpp ui/resource_text.cpp ui/page_picture.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
-  ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
-target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 user32)
+  ui/indicator_accessible.cpp ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
+# oleacc and ole32 present the indicator to assistive technology.
+target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 oleacc ole32 user32)
 
 # The program: a Unicode GUI executable (entry point wWinMain) with its resources.
 enable_language(RC)
@@ -106,16 +107,19 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # The wizard in this process, with a repair of the test's own: what another process cannot see.
   file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)
   add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
-  target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver gtest gtest_main)
+  target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver oleaut32 gtest gtest_main)
   halvorn_wine_test_cases(halvorn_wizard_wine_tests)
-  # The same walk at 125 %, 150 % and 200 % display scaling, each in a Wine prefix of its own: slow,
-  # so scripts/test runs them on one build only where both builds run.
-  foreach(dpi 120 144 192)
-    add_test(NAME CleanPageInProcess.WalkAt${dpi}Dpi COMMAND halvorn_wizard_wine_tests
+  # The same walk at 125 %, 150 % and 200 % display scaling, and at 100 % in a white-on-black
+  # high-contrast colour scheme, each in a Wine prefix of its own (a name and its setting): slow, so
+  # scripts/test runs them on one build only where both builds run.
+  set(walks At120Dpi HALVORN_LOGPIXELS=120 At144Dpi HALVORN_LOGPIXELS=144 At192Dpi HALVORN_LOGPIXELS=192
+    InHighContrast HALVORN_COLOURS=high-contrast)
+  while(walks)
+    list(POP_FRONT walks name setting)
+    add_test(NAME CleanPageInProcess.Walk${name} COMMAND halvorn_wizard_wine_tests
       --gtest_filter=CleanPageInProcess.TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksItAfterwards)
-    set_tests_properties(CleanPageInProcess.WalkAt${dpi}Dpi PROPERTIES
-      ENVIRONMENT HALVORN_LOGPIXELS=${dpi} LABELS slow)
-  endforeach()
+    set_tests_properties(CleanPageInProcess.Walk${name} PROPERTIES ENVIRONMENT ${setting} LABELS slow)
+  endwhile()
 
   # At 100 % the program's pages look pixel for pixel as the screenshots in docs/, taken before the
   # pictures could grow (the cleaning page's indicator moves, so its screenshot differs).

@@ -1,5 +1,8 @@
 #include "ui/clean_page.h"
 
+#include "engine/run_options.h"
+#include "ui/completion_text.h"
+#include "ui/resource_text.h"
 #include "ui/wizard_messages.h"
 
 namespace halvorn {
@@ -11,6 +14,8 @@ bool CCleanPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
         // The indicator moves from the page's creation to the end of the wizard.
         if (m_progress.Attach(GetDlgItem(Window(), IDC_PROGRESS))) {
             SetTimer(m_progress.Window(), IDT_PROGRESS, m_progress.Interval(), nullptr);
+            // The page text above it says what the indicator shows.
+            m_progress.Describe(WindowText(GetDlgItem(Window(), IDC_PAGE_TEXT)));
         }
         result = 0;
         return true;
@@ -66,6 +71,9 @@ void CCleanPage::HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount) {
                             m_runFailed};
     PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     SendMessageW(Sheet(), WM_ENABLE_CLOSE, 1, 0);
+    // The indicator has the focus: a screen reader announces the outcome as its new name.
+    m_progress.Describe(ToWide(CompletionText(m_result->invalidCount, m_result->deletedCount,
+                                              ReadRunOptions(m_commandLine).reportOnly)));
     // The sheet has the counts before the completion page, which shows them, becomes active.
     SendMessageW(Sheet(), WM_REPAIR_DONE, invalidCount, deletedCount);
     SendMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);

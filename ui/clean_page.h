@@ -28,6 +28,9 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;
     BOOL HandleQueryCancel() override;
+    // The indicator: every button is disabled during the run, and a screen reader reads the
+    // indicator's name.
+    HWND InitialFocus() const override { return m_progress.Window(); }
 
 private:
     static unsigned __stdcall CleanThreadProc(void* page);

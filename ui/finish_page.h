@@ -7,8 +7,9 @@
 
 namespace halvorn {
 
-// The completion page: the counts of the repair run, or that nothing was found. Finish ends the
-// wizard; there is no way back to a run that has happened.
+// The completion page: the counts of the repair run, or that nothing was found. Finish, which has
+// the focus so that Enter presses it, ends the wizard; there is no way back to a run that has
+// happened.
 class CFinishPage final : public CBasePropPage<IDD_FINISH> {
 public:
     // The sheet stores the run's counts here before the page becomes active.
@@ -26,6 +27,7 @@ protected:
     // Back is disabled here, but the sheet obeys a Back pressed by message all the same, and going
     // back to the cleaning page would start a second repair.
     int HandleWizardBack() override { return -1; }
+    HWND InitialFocus() const override { return SheetButton(IDC_WIZARD_FINISH); }
 
 private:
     std::int32_t m_invalidCount = 0;

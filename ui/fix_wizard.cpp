@@ -3,6 +3,7 @@
 #include "engine/run_options.h"
 #include "res/resource.h"
 #include "ui/centring.h"
+#include "ui/com_apartment.h"
 #include "ui/resource_text.h"
 #include "ui/wizard_messages.h"
 
@@ -54,6 +55,8 @@ CFixWizard::~CFixWizard() {
 }
 
 INT_PTR CFixWizard::RunModal(HWND owner) {
+    // The indicator hands its accessible object to screen readers through COM on the sheet's thread.
+    const ComApartment apartment;
     m_header.dwFlags &= ~static_cast<DWORD>(PSH_MODELESS);
     if (m_header.hwndParent == nullptr) {
         m_header.hwndParent = owner;

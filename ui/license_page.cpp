@@ -3,10 +3,13 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
+#include "ui/legible_colours.h"
 #include "ui/radio_group.h"
 #include "ui/resource_text.h"
+#include "ui/system_colours.h"
 
 namespace halvorn {
 
@@ -28,6 +31,15 @@ DWORD CALLBACK LicenseStreamCallback(DWORD_PTR cookie, LPBYTE buffer, LONG capac
     cursor.left -= count;
     *written = static_cast<LONG>(count);
     return 0;
+}
+
+// The bytes of the licence document in the program's resources; empty when they cannot be read.
+std::string_view AgreementDocument() {
+    const HRSRC found = FindResourceW(ProgramModule(), MAKEINTRESOURCEW(IDR_LICENSE), L"RTF");
+    const HGLOBAL loaded = found != nullptr ? LoadResource(ProgramModule(), found) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    const DWORD size = found != nullptr ? SizeofResource(ProgramModule(), found) : 0;
+    return data != nullptr ? std::string_view(static_cast<const char*>(data), size) : std::string_view();
 }
 
 }  // namespace
@@ -64,6 +76,15 @@ int CLicensePage::HandleSetActive() {
 int CLicensePage::HandleWizardNext() {
     // Next can also be pressed by a message while the button is disabled: refuse it here too.
     return m_acceptChoice == 0 ? 0 : -1;
+}
+
+HWND CLicensePage::InitialFocus() const {
+    const std::vector<HWND> buttons = RadioButtons();
+    if (buttons.empty()) {
+        return nullptr;
+    }
+    const auto checked = static_cast<std::size_t>(m_acceptChoice);
+    return checked < buttons.size() ? buttons[checked] : buttons.front();
 }
 
 void CLicensePage::Initialise() {
@@ -107,18 +128,24 @@ void CLicensePage::ReadChoice() {
 void CLicensePage::PostButtonsForChoice() const { PostWizardButtons(m_acceptChoice == 0 ? PSWIZB_NEXT : 0); }
 
 void CLicensePage::LoadAgreementText() const {
-    const HRSRC found = FindResourceW(ProgramModule(), MAKEINTRESOURCEW(IDR_LICENSE), L"RTF");
-    const HGLOBAL loaded = found != nullptr ? LoadResource(ProgramModule(), found) : nullptr;
-    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-    const DWORD size = found != nullptr ? SizeofResource(ProgramModule(), found) : 0;
-    if (data == nullptr || size == 0) {
+    const std::string_view document = AgreementDocument();
+    if (document.empty()) {
         return;  // the page works on without the text
     }
-    ReadCursor cursor{static_cast<const BYTE*>(data), size};
+    ReadCursor cursor{reinterpret_cast<const BYTE*>(document.data()), static_cast<DWORD>(document.size())};
     EDITSTREAM stream{};
     stream.dwCookie = reinterpret_cast<DWORD_PTR>(&cursor);
     stream.pfnCallback = LicenseStreamCallback;
     SendDlgItemMessageW(Window(), IDC_LICENSE_TEXT, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (ShowInThemeColours(HighContrastOn(), SystemColour(COLOR_WINDOW), RtfColourTable(document))) {
+        // The automatic colour is the theme's text colour, and the rich edit stands on the theme's
+        // window colour already.
+        CHARFORMATW format{};
+        format.cbSize = sizeof(format);
+        format.dwMask = CFM_COLOR;
+        format.dwEffects = CFE_AUTOCOLOR;
+        SendDlgItemMessageW(Window(), IDC_LICENSE_TEXT, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    }
 }
 
 }  // namespace halvorn

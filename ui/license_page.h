@@ -42,6 +42,8 @@ protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     int HandleSetActive() override;
     int HandleWizardNext() override;
+    // The checked choice, which the arrow keys change.
+    HWND InitialFocus() const override;
 
 private:
     void Initialise();
@@ -51,6 +53,8 @@ private:
     void ReadChoice();
     // Next follows the choice; Back never shows on the first page.
     void PostButtonsForChoice() const;
+    // Streams the agreement into the rich edit, shown in the theme's colours where its own would
+    // not read (ShowInThemeColours).
     void LoadAgreementText() const;
 
     std::int32_t m_acceptChoice = 1;  // 0 accept, 1 do not accept, -1 none checked

@@ -3,15 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace halvorn {
+#include "ui/rgb.h"
 
-// A colour as red, green and blue levels.
-struct Rgb {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    bool operator==(const Rgb&) const = default;
-};
+namespace halvorn {
 
 // One block of the train: its left and right edge in client pixels and its shade level, 0
 // (palest) to 140 (darkest).

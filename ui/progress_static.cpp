@@ -2,13 +2,13 @@
 
 #include "res/resource.h"
 #include "ui/gdi_handles.h"
+#include "ui/indicator_accessible.h"
 #include "ui/screen_dpi.h"
+#include "ui/system_colours.h"
 
 namespace halvorn {
 
 namespace {
-
-COLORREF ToColorref(const Rgb& colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 // A rectangle filled with colour and outlined by the context's pen (black by default).
 void FillOutlined(HDC dc, const Rgb& colour, int left, int top, int right, int bottom) {
@@ -21,7 +21,17 @@ void FillOutlined(HDC dc, const Rgb& colour, int left, int top, int right, int b
 
 CProgressStatic::CProgressStatic() : m_animation(ProgressGeometry::AtDpi(ScreenDpi())) {}
 
-bool CProgressStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+void CProgressStatic::Describe(const std::wstring& name) {
+    if (Window() == nullptr) {
+        return;
+    }
+    // The static's own procedure would draw the text over the frame; the default one only keeps it
+    // as the window's text, which names the system's accessible object.
+    DefWindowProcW(Window(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Window(), OBJID_CLIENT, CHILDID_SELF);
+}
+
+bool CProgressStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_PAINT: {
         const PaintDc paint(Window());
@@ -40,6 +50,14 @@ bool CProgressStatic::HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT
         }
         result = 0;
         return true;
+    case WM_GETOBJECT:
+        // Only the client area is the indicator's own: the window's frame and the rest stay the
+        // system's. The object identifier is a 32-bit number, also in a 64-bit lParam.
+        if (static_cast<LONG>(lParam) != OBJID_CLIENT) {
+            return false;
+        }
+        result = IndicatorAccessibleObject(Window(), wParam);
+        return result != 0;
     default:
         return false;
     }

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "ui/font_height.h"
 #include "ui/resource_text.h"
+#include "ui/wizard_messages.h"
 
 namespace halvorn {
 
@@ -29,6 +30,10 @@ HFONT CreatePointFont(int tenthsOfPoint, UINT faceStringId) {
     font.lfHeight = -std::abs(points[0].y - points[1].y);
     return CreateFontIndirectW(&font);
 }
+
+// The pictures keep their white panel in every theme, so the text over them stays black, whatever
+// the theme's own text colour.
+constexpr COLORREF kTextOverPicture = RGB(0, 0, 0);
 
 // Messages whose result the dialog procedure returns itself instead of through DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
@@ -110,18 +115,34 @@ bool CPropPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         return true;
     case WM_NOTIFY:
         return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam, result);
+    case WM_FOCUS_PAGE:
+        FocusInitialControl();
+        result = 0;
+        return true;
     default:
         return false;
     }
 }
 
+void CPropPage::FocusInitialControl() const {
+    // The clean page may have handed over to the completion page before its message arrives.
+    if (reinterpret_cast<HWND>(SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0)) != m_window) {
+        return;
+    }
+    // Through the sheet's dialog manager, which also keeps its default button right.
+    if (const HWND control = InitialFocus(); control != nullptr) {
+        SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    }
+}
+
 INT_PTR CPropPage::ColourStatic(HDC dc, HWND control) const {
     const int controlId = GetDlgCtrlID(control);
-    COLORREF colour = GetTextColor(dc);
-    if (GetControlTextColor(controlId, colour)) {
+    const bool overPicture = IsTransparentControl(controlId);
+    COLORREF colour = overPicture ? kTextOverPicture : GetTextColor(dc);
+    if (GetControlTextColor(controlId, colour) || overPicture) {
         SetTextColor(dc, colour);
     }
-    if (!IsTransparentControl(controlId)) {
+    if (!overPicture) {
         return 0;  // the dialog manager colours the control
     }
     SetBkMode(dc, TRANSPARENT);
@@ -138,6 +159,11 @@ bool CPropPage::HandleNotify(const NMHDR& header, LPARAM lParam, INT_PTR& result
     switch (header.code) {
     case PSN_SETACTIVE:
         result = HandleSetActive();
+        if (result == 0) {
+            // The sheet sets a focus of its own after this notification, and the buttons that the
+            // page has posted are not enabled yet.
+            PostMessageW(m_window, WM_FOCUS_PAGE, 0, 0);
+        }
         return true;
     case PSN_KILLACTIVE:
         result = HandleKillActive();

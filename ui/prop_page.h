@@ -9,10 +9,14 @@
 
 namespace halvorn {
 
+// The sheet's own buttons, which a page may give the focus to.
+inline constexpr int IDC_WIZARD_NEXT = 0x3024;
+inline constexpr int IDC_WIZARD_FINISH = 0x3025;
+
 // What every wizard page shares: the page record from which the sheet makes the page, the binding
 // of the page's dialog to this object, the turning of the sheet's notifications into the Handle
-// operations below, the page's picture fitted to its place, the page text drawn over the picture,
-// and two fonts.
+// operations below, the keyboard focus given to the page's control whenever the page appears, the
+// page's picture fitted to its place, the page text drawn over the picture, and two fonts.
 class CPropPage {
 public:
     CPropPage(const CPropPage&) = delete;
@@ -29,8 +33,8 @@ protected:
     // picturePlace is where the dialog places the page's picture.
     CPropPage(int dialogId, const DialogUnitRect& picturePlace);
 
-    // A page handles its own messages and hands WM_INITDIALOG, WM_CTLCOLORSTATIC and WM_NOTIFY to
-    // this one. Reports whether the message was handled, and with what result.
+    // A page handles its own messages and hands WM_INITDIALOG, WM_CTLCOLORSTATIC, WM_NOTIFY and
+    // WM_FOCUS_PAGE to this one. Reports whether the message was handled, and with what result.
     virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
     // Property-sheet notifications, sent by the sheet (or the page itself) only.
@@ -47,12 +51,17 @@ protected:
     virtual int HandleTranslateAccelerator(MSG*) { return PSNRET_NOERROR; }
     virtual HWND HandleQueryInitialFocus(HWND) { return nullptr; }
 
+    // The control that has the keyboard focus whenever the page appears, so that no key press is
+    // lost: one of the page's, or one of the sheet's buttons once the page has enabled it.
+    virtual HWND InitialFocus() const = 0;
+
     // Static controls drawn with a transparent background over the page's picture: the page text.
     virtual bool IsTransparentControl(int controlId) const;
     // True when the control's text takes the colour as changed here.
     virtual bool GetControlTextColor(int, COLORREF&) const { return false; }
 
     HWND Sheet() const { return GetParent(m_window); }
+    HWND SheetButton(int buttonId) const { return GetDlgItem(Sheet(), buttonId); }
     // The wizard buttons are posted, so the sheet sets them once the current notification is done.
     void PostWizardButtons(DWORD buttons) const;
 
@@ -64,6 +73,7 @@ private:
 
     bool HandleNotify(const NMHDR& header, LPARAM lParam, INT_PTR& result);
     INT_PTR ColourStatic(HDC dc, HWND control) const;
+    void FocusInitialControl() const;
 
     PROPSHEETPAGEW_V3 m_record{};
     HWND m_window = nullptr;

@@ -8,6 +8,7 @@
 #include "ui/completion_text.h"
 #include "ui/display_scaling.h"
 #include "ui/font_height.h"
+#include "ui/legible_colours.h"
 #include "ui/progress_animation.h"
 #include "ui/radio_group.h"
 
@@ -128,6 +129,49 @@ TEST(RadioGroup, TheLastCheckedButtonWinsAndNoneGivesMinusOne) {
     EXPECT_EQ(CheckedRadioNumber({false, true}), 1);
     EXPECT_EQ(CheckedRadioNumber({true, true}), 1);
     EXPECT_EQ(CheckedRadioNumber({}), -1);
+}
+
+TEST(LegibleColours, ContrastIsTheGuidelinesRatioOfLightness) {
+    constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255};
+    EXPECT_DOUBLE_EQ(ContrastRatio(kBlack, kWhite), 21.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio(kWhite, kBlack), 21.0);
+    EXPECT_DOUBLE_EQ(ContrastRatio({80, 80, 80}, {80, 80, 80}), 1.0);
+    // The licence's heading blue reads well on white and badly on black.
+    EXPECT_NEAR(ContrastRatio({23, 71, 155}, kWhite), 8.71, 0.01);
+    EXPECT_NEAR(ContrastRatio({23, 71, 155}, kBlack), 2.41, 0.01);
+}
+
+TEST(LegibleColours, TheColourTableInItsOrderWithoutTheAutomaticColour) {
+    const std::string licence = R"({\rtf1\ansi{\fonttbl{\f0 Tahoma;}})"
+                                R"({\colortbl ;\red23\green71\blue155;\red80\green80\blue80;}\cf1 Text\par})";
+    EXPECT_EQ(RtfColourTable(licence), (std::vector<Rgb>{{23, 71, 155}, {80, 80, 80}}));
+    // Levels in any order, a missing one is 0, and a level beyond 255 is cut there.
+    EXPECT_EQ(RtfColourTable(R"({\colortbl\blue9\red1;;\green300;})"), (std::vector<Rgb>{{1, 0, 9}, {0, 255, 0}}));
+    EXPECT_TRUE(RtfColourTable(R"({\rtf1 no table})").empty());
+    EXPECT_TRUE(RtfColourTable(R"({\colortbl\red1;)").empty()) << "a table that never ends";
+    EXPECT_TRUE(RtfColourTable(R"({\colortbl\red)").empty());
+}
+
+TEST(LegibleColours, ADocumentTakesTheThemesColoursInHighContrastOrWhereItsOwnReadBadly) {
+    const std::vector<Rgb> licence{{23, 71, 155}, {80, 80, 80}};
+    struct Case {
+        bool highContrast;
+        Rgb window;
+        std::vector<Rgb> document;
+        bool themeColours;
+    };
+    for (const Case& c : std::vector<Case>{
+             {false, {255, 255, 255}, licence, false},  // the standard theme: the document's own colours
+             {true, {255, 255, 255}, licence, true},    // High Contrast White
+             {true, {0, 0, 0}, licence, true},          // High Contrast Black
+             {false, {0, 0, 0}, licence, true},         // a dark scheme that is not called high contrast
+             {false, {0, 0, 0}, {}, false},             // a document without colours of its own
+             {false, {255, 255, 255}, {{118, 118, 118}}, false},  // just legible on white
+             {false, {255, 255, 255}, {{119, 119, 119}}, true},   // just not
+         }) {
+        EXPECT_EQ(ShowInThemeColours(c.highContrast, c.window, c.document), c.themeColours)
+            << c.highContrast << " " << int{c.window.red} << " " << c.document.size();
+    }
 }
 
 }  // namespace

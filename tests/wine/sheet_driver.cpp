@@ -68,6 +68,22 @@ void SheetDriver::Click(int controlId) const {
     Wake();
 }
 
+HWND SheetDriver::FocusedWindow() const {
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof(thread);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(m_sheet, nullptr), &thread) ? thread.hwndFocus : nullptr;
+}
+
+void SheetDriver::PressKey(int key, bool withAlt) const {
+    const HWND focused = FocusedWindow();
+    // Repeat count 1 and the scan code, and the context bit while Alt is down; a release also has
+    // its previous-state and transition bits.
+    const DWORD press = 1 | (MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16) | (withAlt ? 1u << 29 : 0);
+    PostMessageW(focused, withAlt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(press));
+    PostMessageW(focused, withAlt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
+                 static_cast<LPARAM>(press | 0xC0000000u));
+}
+
 bool SheetDriver::Checked(int controlId) const {
     return SendMessageW(Control(controlId), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }

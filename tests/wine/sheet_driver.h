@@ -43,6 +43,11 @@ public:
     void Press(int button) const;
     // Clicks a control of the active page.
     void Click(int controlId) const;
+    // The window of the sheet's thread that has the keyboard focus, or none.
+    HWND FocusedWindow() const;
+    // Posts the key's press and release to the focused window, as the keyboard would; with Alt held
+    // down, a key of an access key such as 'B' for "< &Back".
+    void PressKey(int key, bool withAlt = false) const;
     bool Checked(int controlId) const;
 
     HWND Control(int controlId) const { return GetDlgItem(ActivePage(), controlId); }

@@ -68,6 +68,14 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kBackButton));
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), L"License Agreement");
 
+    // The focus is on the checked choice, so that the arrow keys change it, and Next with it.
+    EXPECT_TRUE(WaitUntil([&] { return wizard.FocusedWindow() == wizard.Control(IDC_DECLINE); }));
+    wizard.PressKey(VK_UP);
+    EXPECT_TRUE(WaitUntil([&] { return wizard.Checked(IDC_ACCEPT) && wizard.ButtonEnabled(testing::kNextButton); }));
+    EXPECT_FALSE(wizard.Checked(IDC_DECLINE));
+    wizard.PressKey(VK_DOWN);
+    EXPECT_TRUE(WaitUntil([&] { return wizard.Checked(IDC_DECLINE) && !wizard.ButtonEnabled(testing::kNextButton); }));
+
     // The agreement is in the rich edit, and a selection set by message does not take.
     const HWND licence = wizard.Control(IDC_LICENSE_TEXT);
     const std::wstring agreement = SheetDriver::Text(licence);
@@ -94,20 +102,23 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     wizard.Click(IDC_ACCEPT);
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
 
-    // The welcome page.
-    wizard.Press(PSBTN_NEXT);
+    // Enter goes on to the welcome page, where the focus is on Next.
+    wizard.PressKey(VK_RETURN);
     ASSERT_TRUE(wizard.WaitForPage(1));
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), kWelcomeText);
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kBackButton); }));
     EXPECT_TRUE(wizard.ButtonEnabled(testing::kNextButton));
+    EXPECT_TRUE(WaitUntil([&] { return wizard.FocusedWindow() == GetDlgItem(wizard.Sheet(), testing::kNextButton); }));
     EXPECT_EQ(wizard.Title(), kProgramTitle);
     EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), L"welcome.png"));
 
-    // Back keeps the choice and the Next that goes with it.
-    wizard.Press(PSBTN_BACK);
+    // Back, by its access key, keeps the choice and the Next that goes with it, and the focus is on
+    // the choice again, not on the Back button that the first page disables.
+    wizard.PressKey('B', true);
     ASSERT_TRUE(wizard.WaitForPage(0));
     EXPECT_TRUE(wizard.Checked(IDC_ACCEPT));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(testing::kNextButton); }));
+    EXPECT_TRUE(WaitUntil([&] { return wizard.FocusedWindow() == wizard.Control(IDC_ACCEPT); }));
     EXPECT_EQ(wizard.Title(), kProgramTitle);
     wizard.Press(PSBTN_NEXT);
     ASSERT_TRUE(wizard.WaitForPage(1));
@@ -121,8 +132,8 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     ExpectCentred(wizard.Sheet());
     EXPECT_EQ(wizard.Title(), kProgramTitle);
 
-    // Cancel ends the program before any repair.
-    wizard.Press(PSBTN_CANCEL);
+    // Escape cancels the wizard, and the program ends before any repair.
+    wizard.PressKey(VK_ESCAPE);
     EXPECT_EQ(program.WaitForExit(10000), 1602u);
     EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
     EXPECT_TRUE(LogFiles().empty());
@@ -180,6 +191,7 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     EXPECT_EQ(wizard.Title(), kProgramTitle);
 
     // The completion page: the counts, Finish, and no way back or out but Finish and the frame.
+    // Finish has the focus, so Enter ends the wizard.
     ASSERT_TRUE(wizard.WaitForPage(3, 60000));
     EXPECT_TRUE(IsWindow(wizard.Sheet()));
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT),
@@ -189,8 +201,10 @@ TEST_F(WizardOnWine, RepairsFromLicenceToCompletionAsTheSilentRunDoes) {
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kBackButton));
     EXPECT_FALSE(wizard.ButtonEnabled(testing::kCancelButton));
     EXPECT_EQ(wizard.Title(), kProgramTitle);
+    const HWND finish = GetDlgItem(wizard.Sheet(), testing::kFinishButton);
+    EXPECT_TRUE(WaitUntil([&] { return wizard.FocusedWindow() == finish; }));
     EXPECT_TRUE(testing::SaveScreenshot(wizard.Sheet(), L"completion.png"));
-    wizard.Press(PSBTN_FINISH);
+    wizard.PressKey(VK_RETURN);
     EXPECT_EQ(program.WaitForExit(10000), 3010u);
     const std::vector<std::u16string> afterWizard = seeded.Tree();
     const std::vector<std::u16string> enumAfterWizard = seeded.EnumTree();

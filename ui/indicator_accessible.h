@@ -1,0 +1,12 @@
+#pragma once
+
+#include <windows.h>
+
+namespace halvorn {
+
+// The answer to WM_GETOBJECT for the indicator's client area: the object that the system makes for
+// the window, named by the window's text, but with the role of a progress bar. 0, which leaves the
+// request to the system, when no object can be handed over (no COM on this thread).
+LRESULT IndicatorAccessibleObject(HWND window, WPARAM requestFlags);
+
+}  // namespace halvorn
