@@ -26,6 +26,11 @@ public:
         if (object == nullptr) {
             return E_POINTER;
         }
+        // The window behind the object (WindowFromAccessibleObject) and its children are the
+        // system object's to tell.
+        if (iid == __uuidof(IOleWindow) || iid == __uuidof(IEnumVARIANT)) {
+            return m_system->QueryInterface(iid, object);
+        }
         if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != __uuidof(IAccessible)) {
             *object = nullptr;
             return E_NOINTERFACE;
