@@ -2,18 +2,13 @@
 
 #include <windows.h>
 
-#include <aclapi.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cwchar>
 #include <regex>
 
 #include "tests/support/log_lines.h"
-#include "log/security_id.h"
-#include "tests/wine/wait_until.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn::testing {
@@ -47,46 +42,12 @@ std::vector<std::wstring> RunFileNamesAhead(int seconds) {
     return names;
 }
 
-namespace {
-
-SecurityId OwnerOf(const std::wstring& path) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                              nullptr, &descriptor) != ERROR_SUCCESS) {
-        return {};
-    }
-    const auto* bytes = static_cast<const std::uint8_t*>(owner);
-    SecurityId copy(bytes, bytes + GetLengthSid(owner));
-    LocalFree(descriptor);
-    return copy;
-}
-
-}  // namespace
-
 bool GiveToAnotherAccount(const std::vector<std::wstring>& paths) {
-    using UnixFileName = char*(CDECL*)(const wchar_t*);
-    const auto unixFileName = reinterpret_cast<UnixFileName>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (unixFileName == nullptr || paths.empty()) {
-        return false;
-    }
-    std::wstring command = L"/bin/chown 65534";
+    std::wstring command = L"chown 65534";
     for (const std::wstring& path : paths) {
-        char* unixPath = unixFileName(path.c_str());
-        if (unixPath == nullptr) {
-            return false;
-        }
-        command += L" \"" + std::wstring(unixPath, unixPath + strlen(unixPath)) + L"\"";
-        HeapFree(GetProcessHeap(), 0, unixPath);
+        command += L" '" + UnixPath(path) + L"'";
     }
-    const SecurityId ours = OwnerOf(paths.front());
-    // Wine starts a Unix program as it starts a Windows one, but gives no handle to wait on: its
-    // work shows in the owners.
-    const ChildProcess chown(command);
-    return WaitUntil([&] {
-        return std::ranges::none_of(paths, [&](const std::wstring& path) { return OwnerOf(path) == ours; });
-    });
+    return RunUnixCommand(command) == 0;
 }
 
 void DeleteRunFiles() {
