@@ -189,41 +189,30 @@ int main() {
             }));
         }
     }
-    const std::wstring backupPath(backup.Path().begin(), backup.Path().end());
     WIN32_FILE_ATTRIBUTE_DATA backupFile{};
-    GetFileAttributesExW(backupPath.c_str(), GetFileExInfoStandard, &backupFile);
+    GetFileAttributesExW(std::wstring(backup.Path().begin(), backup.Path().end()).c_str(), GetFileExInfoStandard,
+                         &backupFile);
     const double treeBytes = static_cast<double>(backupFile.nFileSizeLow) / (5 * 100);
 
     // The same tree-sized appends, once whole and on the disk as the backup makes them, once left
     // in the system's cache: their difference is what having each tree on the disk costs.
     const std::string tree(static_cast<std::size_t>(treeBytes), 'x');
+    RunFiles scratch(logPlatform, logPlatform.TemporaryDirectory() + u"halvorn-flush-bench");
     std::vector<double> durable;
     std::vector<double> cached;
-    for (int round = 0; round < 5; ++round) {
-        RunFiles scratch(logPlatform, logPlatform.TemporaryDirectory() + u"halvorn-flush-bench");
-        durable.push_back(TimeSeconds([&] {
-            for (int append = 0; append < 100; ++append) {
-                scratch.AppendToBackup("", tree);
-            }
-        }));
-        cached.push_back(TimeSeconds([&] {
-            for (int append = 0; append < 100; ++append) {
-                scratch.AppendToLog(tree);
-            }
-        }));
-        for (const std::u16string& path : {scratch.BackupPath(), scratch.LogPath()}) {
-            DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
-        }
+    for (int round = 0; round < 5 * 100; ++round) {
+        durable.push_back(TimeSeconds([&] { scratch.AppendToBackup("", tree); }));
+        cached.push_back(TimeSeconds([&] { scratch.AppendToLog(tree); }));
     }
     const double saving = Median(withBackup);
     const double deleting = Median(withoutBackup);
-    const double flushPerTree = (Median(durable) - Median(cached)) / 100;
+    const double flushPerTree = Median(durable) - Median(cached);
     std::printf("repair deleting 100 trees of 11 keys: %.1f ms saving each to the backup first (%.0f bytes a "
                 "tree), %.1f ms with /NoBackup\n", saving * 1000, treeBytes, deleting * 1000);
     std::printf("saving: %.2f ms a tree, of which %.2f ms having it on the disk before its deletion\n",
                 (saving - deleting) * 10, flushPerTree * 1000);
 
-    for (const std::u16string& path : {log.Path(), backup.Path()}) {
+    for (const std::u16string& path : {log.Path(), backup.Path(), scratch.LogPath(), scratch.BackupPath()}) {
         DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
     }
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchSet);
