@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/startup.h"
-#include "engine/kernel_handle.h"
+#include "log/kernel_handle.h"
 
 namespace halvorn {
 

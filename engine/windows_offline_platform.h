@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/kernel_handle.h"
+#include "log/kernel_handle.h"
 #include "engine/offline_platform.h"
 
 namespace halvorn {

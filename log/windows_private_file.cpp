@@ -46,13 +46,12 @@ ExistingFile Describe(HANDLE file) {
 const SecurityId& PrivateFileOpener::RunningAccount() {
     if (!m_accountRead) {
         m_accountRead = true;
-        HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-            const FileHandle closed(token);  // a token too is closed with CloseHandle
+        KernelHandle token;
+        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
             DWORD size = 0;
-            GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+            GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
             std::vector<unsigned char> buffer(size);
-            if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+            if (size != 0 && GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
                 m_runningAccount = CopyOf(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
             }
         }
@@ -92,7 +91,7 @@ SECURITY_ATTRIBUTES* PrivateFileOpener::NewFileSecurity() {
 }
 
 bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
-    const FileHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+    const KernelHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) {

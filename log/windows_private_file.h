@@ -6,40 +6,10 @@
 #include <vector>
 
 #include "log/file_trust.h"
+#include "log/kernel_handle.h"
 #include "log/log_platform.h"
 
 namespace halvorn {
-
-// Owns a file handle.
-class FileHandle {
-public:
-    FileHandle() = default;
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() { reset(); }
-    FileHandle(FileHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = INVALID_HANDLE_VALUE; }
-    FileHandle& operator=(FileHandle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            m_handle = other.m_handle;
-            other.m_handle = INVALID_HANDLE_VALUE;
-        }
-        return *this;
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
 
 // How a caller writes to one of the run's files.
 struct PrivateFileAccess {
@@ -51,7 +21,7 @@ struct PrivateFileAccess {
 
 // One of the run's files, open for writing; without a handle, failure says why.
 struct PrivateFile {
-    FileHandle handle;
+    KernelHandle handle;
     bool created = false;
     AppendResult failure = AppendResult::Failed;
 };
