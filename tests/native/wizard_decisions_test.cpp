@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "ui/centring.h"
@@ -131,46 +133,21 @@ TEST(RadioGroup, TheLastCheckedButtonWinsAndNoneGivesMinusOne) {
     EXPECT_EQ(CheckedRadioNumber({}), -1);
 }
 
-TEST(LegibleColours, ContrastIsTheGuidelinesRatioOfLightness) {
-    constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255};
-    EXPECT_DOUBLE_EQ(ContrastRatio(kBlack, kWhite), 21.0);
-    EXPECT_DOUBLE_EQ(ContrastRatio(kWhite, kBlack), 21.0);
-    EXPECT_DOUBLE_EQ(ContrastRatio({80, 80, 80}, {80, 80, 80}), 1.0);
-    // The licence's heading blue reads well on white and badly on black.
-    EXPECT_NEAR(ContrastRatio({23, 71, 155}, kWhite), 8.71, 0.01);
-    EXPECT_NEAR(ContrastRatio({23, 71, 155}, kBlack), 2.41, 0.01);
-}
-
-TEST(LegibleColours, TheColourTableInItsOrderWithoutTheAutomaticColour) {
-    const std::string licence = R"({\rtf1\ansi{\fonttbl{\f0 Tahoma;}})"
-                                R"({\colortbl ;\red23\green71\blue155;\red80\green80\blue80;}\cf1 Text\par})";
-    EXPECT_EQ(RtfColourTable(licence), (std::vector<Rgb>{{23, 71, 155}, {80, 80, 80}}));
-    // Levels in any order, a missing one is 0, and a level beyond 255 is cut there.
-    EXPECT_EQ(RtfColourTable(R"({\colortbl\blue9\red1;;\green300;})"), (std::vector<Rgb>{{1, 0, 9}, {0, 255, 0}}));
-    EXPECT_TRUE(RtfColourTable(R"({\rtf1 no table})").empty());
-    EXPECT_TRUE(RtfColourTable(R"({\colortbl\red1;)").empty()) << "a table that never ends";
-    EXPECT_TRUE(RtfColourTable(R"({\colortbl\red)").empty());
-}
-
 TEST(LegibleColours, ADocumentTakesTheThemesColoursInHighContrastOrWhereItsOwnReadBadly) {
-    const std::vector<Rgb> licence{{23, 71, 155}, {80, 80, 80}};
-    struct Case {
-        bool highContrast;
-        Rgb window;
-        std::vector<Rgb> document;
-        bool themeColours;
-    };
-    for (const Case& c : std::vector<Case>{
-             {false, {255, 255, 255}, licence, false},  // the standard theme: the document's own colours
-             {true, {255, 255, 255}, licence, true},    // High Contrast White
-             {true, {0, 0, 0}, licence, true},          // High Contrast Black
-             {false, {0, 0, 0}, licence, true},         // a dark scheme that is not called high contrast
-             {false, {0, 0, 0}, {}, false},             // a document without colours of its own
-             {false, {255, 255, 255}, {{118, 118, 118}}, false},  // just legible on white
-             {false, {255, 255, 255}, {{119, 119, 119}}, true},   // just not
+    constexpr Rgb kBlack{0, 0, 0}, kWhite{255, 255, 255};
+    // The licence's heading blue and grey read well on white and badly on black.
+    constexpr std::string_view kLicence = R"({\rtf1{\colortbl ;\red23\green71\blue155;\red80\green80\blue80;}})";
+    for (const auto& [highContrast, window, document, themeColours] :
+         std::vector<std::tuple<bool, Rgb, std::string_view, bool>>{
+             {false, kWhite, kLicence, false},  // the standard theme: the document's own colours
+             {true, kWhite, kLicence, true},    // High Contrast White
+             {false, kBlack, kLicence, true},   // a dark scheme that Windows does not call high contrast
+             {false, kWhite, R"({\colortbl\red118\green118\blue118;})", false},  // 4.54 to 1: just legible
+             {false, kWhite, R"({\colortbl\blue119\red119\green119;})", true},   // 4.48 to 1, levels in any order
+             {false, kBlack, R"({\colortbl;\red300;})", false},  // not the automatic colour; a level cut at 255
+             {false, kBlack, R"({\colortbl\red1;)", false},      // a table that never ends
          }) {
-        EXPECT_EQ(ShowInThemeColours(c.highContrast, c.window, c.document), c.themeColours)
-            << c.highContrast << " " << int{c.window.red} << " " << c.document.size();
+        EXPECT_EQ(ShowInThemeColours(highContrast, window, RtfColourTable(document)), themeColours) << document;
     }
 }
 

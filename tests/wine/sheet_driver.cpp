@@ -74,14 +74,11 @@ HWND SheetDriver::FocusedWindow() const {
     return GetGUIThreadInfo(GetWindowThreadProcessId(m_sheet, nullptr), &thread) ? thread.hwndFocus : nullptr;
 }
 
-void SheetDriver::PressKey(int key, bool withAlt) const {
+void SheetDriver::PressKey(int key) const {
     const HWND focused = FocusedWindow();
-    // Repeat count 1 and the scan code, and the context bit while Alt is down; a release also has
-    // its previous-state and transition bits.
-    const DWORD press = 1 | (MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC) << 16) | (withAlt ? 1u << 29 : 0);
-    PostMessageW(focused, withAlt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key), static_cast<LPARAM>(press));
-    PostMessageW(focused, withAlt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key),
-                 static_cast<LPARAM>(press | 0xC0000000u));
+    // A repeat count of 1; the release also has its previous-state and transition bits.
+    PostMessageW(focused, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+    PostMessageW(focused, WM_KEYUP, static_cast<WPARAM>(key), static_cast<LPARAM>(0xC0000001u));
 }
 
 bool SheetDriver::Checked(int controlId) const {

@@ -45,9 +45,8 @@ public:
     void Click(int controlId) const;
     // The window of the sheet's thread that has the keyboard focus, or none.
     HWND FocusedWindow() const;
-    // Posts the key's press and release to the focused window, as the keyboard would; with Alt held
-    // down, a key of an access key such as 'B' for "< &Back".
-    void PressKey(int key, bool withAlt = false) const;
+    // Posts the key's press and release to the focused window, as the keyboard would.
+    void PressKey(int key) const;
     bool Checked(int controlId) const;
 
     HWND Control(int controlId) const { return GetDlgItem(ActivePage(), controlId); }
