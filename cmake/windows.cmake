@@ -95,8 +95,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   target_compile_definitions(halvorn_wizard_driver PUBLIC HALVORN_SCREENSHOT_DIR=L"Z:${CMAKE_BINARY_DIR}/screenshots")
 
   file(GLOB HALVORN_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*_test.cpp)
-  add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS} tests/wine/child_process.cpp tests/wine/program_process.cpp
-    tests/wine/wine_drive.cpp)
+  add_executable(halvorn_wine_tests ${HALVORN_WINE_TESTS} tests/wine/child_process.cpp tests/wine/program_process.cpp)
   target_link_libraries(halvorn_wine_tests PRIVATE
     halvorn_windows halvorn_test_support halvorn_wizard_driver gtest gtest_main)
   # Some tests start the real program as a process of its own, and save screenshots of its wizard.

@@ -195,37 +195,6 @@ TEST_F(RepairRun, EveryTargetRowIsScannedInEveryRoot) {
     EXPECT_EQ(cleaner.deletedCount, cleaner.invalidCount);
 }
 
-// A system hive loaded from another installation has no CurrentControlSet, which Windows links at
-// start-up: its numbered sets are walked by name, below the key at which it is loaded.
-TEST_F(RepairRun, AHiveLoadedElsewhereIsRepairedUnderItsOwnKey) {
-    registry.CreateKey(u"OFFLINE\\ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a");
-    registry.CreateKey(u"OFFLINE\\ControlSet002\\Enum\\" + Target(1) + u"\\$%&'(b");
-    registry.CreateKey(u"OFFLINE\\Select");
-    registry.CreateKey(u"OFFLINE\\Setup\\" + Target(0) + u"\\$%&'(z");
-    Add(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(running");
-
-    EXPECT_FALSE(cleaner.Begin(u"/noui /Offline:OFFLINE").scanAll);
-    EXPECT_TRUE(cleaner.RepairHive(u"OFFLINE"));
-    EXPECT_FALSE(cleaner.RepairHive(u"NotLoaded"));
-    cleaner.End();
-
-    EXPECT_EQ(cleaner.invalidCount, 2);
-    EXPECT_EQ(cleaner.deletedCount, 2);
-    EXPECT_EQ(LogLines(), JoinLines({
-                              SectionLines("ControlSet001", "Services", "OFFLINE"),
-                              {Narrow(Target(0)) + "\\$%&'(a"},
-                              SectionLines("ControlSet001", "Enum", "OFFLINE"),
-                              SectionLines("ControlSet001", "Control", "OFFLINE"),
-                              SectionLines("ControlSet002", "Services", "OFFLINE"),
-                              SectionLines("ControlSet002", "Enum", "OFFLINE"),
-                              {Narrow(Target(1)) + "\\$%&'(b"},
-                              SectionLines("ControlSet002", "Control", "OFFLINE"),
-                              SummaryLines(2, 2),
-                          }));
-    EXPECT_TRUE(registry.Exists(u"OFFLINE\\Setup\\" + Target(0) + u"\\$%&'(z"));
-    EXPECT_TRUE(Has(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(running"));
-}
-
 TEST_F(RepairRun, CountsAreOnlyEverRaised) {
     Add(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a");
     cleaner.invalidCount = 10;

@@ -1,198 +1,126 @@
-// The real program repairs other installations' system hives under Wine: a hive saved from a
-// branch of the test's own, loaded by the test or placed on a drive of the prefix. Wine loads
-// only hives in its own format and never writes a loaded hive back to its file, so the keys are
-// checked while the hive is loaded.
+// The real program repairs another installation's system hive under Wine: a hive saved from a
+// branch of the test's own as D:\Windows\System32\config\SYSTEM, loaded by the test or found by the
+// program. Wine never writes a loaded hive back to its file, so the keys are checked while loaded.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
-#include <tuple>
 
 #include "engine/loaded_hive.h"
 #include "engine/windows_offline_platform.h"
-#include "res/resource.h"
 #include "tests/support/log_lines.h"
 #include "tests/support/utf16_text.h"
 #include "tests/wine/program_process.h"
 #include "tests/wine/scratch_key.h"
-#include "tests/wine/sheet_driver.h"
-#include "tests/wine/wine_drive.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
 namespace {
 
-using testing::DeleteRunFiles;
-using testing::JoinLines;
 using testing::KeyExists;
-using testing::OnlyLogLines;
 using testing::SectionLines;
-using testing::SummaryLines;
-using testing::WineDrive;
+using testing::TemporaryDirectory;
 using Lines = testing::LogLines;
 
-DWORD RunProgram(const std::wstring& arguments, HANDLE token = nullptr) {
-    return testing::RunProcess(L"\"" + testing::ProgramPath() + L"\" " + arguments, token);
+constexpr char16_t kHiveFile[] = u"D:\\Windows\\System32\\config\\SYSTEM";
+
+DWORD RunProgram(const std::wstring& arguments) {
+    return testing::RunProcess(L"\"" + testing::ProgramPath() + L"\" " + arguments);
 }
 
 Lines TakeOnlyLog() {
-    Lines lines = OnlyLogLines();
-    DeleteRunFiles();
+    Lines lines = testing::OnlyLogLines();
+    testing::DeleteRunFiles();
     return lines;
 }
 
-// Whether the only backup in directory holds the key line of the seeded invalid key below HKLM\hive.
-bool BackupNames(const std::wstring& directory, const std::u16string& hive) {
-    const std::vector<std::wstring> backups = testing::FilesIn(directory, L"Brimwell*.reg");
-    const std::u16string text = backups.size() == 1 ? testing::DecodeUtf16Le(testing::ReadFile(directory + backups[0]))
-                                                    : std::u16string();
-    return text.find(u"[HKEY_LOCAL_MACHINE\\" + hive + u"\\ControlSet002\\Enum\\hvnmon\\0000\\$%&'(e]") !=
-           std::u16string::npos;
+// The log of a run that repaired the seeded hive at HKLM\key, after the lines given.
+Lines HiveLog(const std::string& key, const Lines& before = {}) {
+    return testing::JoinLines({before, SectionLines("ControlSet001", "Services", key), {"HalvornGuard\\$%&'(a"},
+                               SectionLines("ControlSet001", "Enum", key),
+                               SectionLines("ControlSet001", "Control", key), testing::SummaryLines(1, 1)});
 }
 
+// Drive D:, a folder on drive C: of the prefix: Wine finds its files through a link in the prefix's
+// dosdevices folder, beside c:, and lists the drive once its name is defined.
 class OfflineOnWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteRunFiles();
+        testing::DeleteRunFiles();
         // Saving a key to a hive file and loading it need the privileges in this process too.
         ASSERT_TRUE(platform.EnableHivePrivileges());
-        ASSERT_TRUE(running.Create(L"$%&'(running"));
-        // Another installation's system hive: numbered control sets, no CurrentControlSet.
-        for (const wchar_t* key : {L"ControlSet001\\Services\\HalvornGuard\\$%&'(a\\sub",
-                                   L"ControlSet001\\Services\\HalvornGuard\\Keep", L"ControlSet002\\Enum\\hvnmon\\0000\\$%&'(e",
-                                   L"Select"}) {
-            ASSERT_TRUE(seed.Create(key));
-        }
-    }
-
-    void TearDown() override { EXPECT_TRUE(KeyExists(running.Path() + L"\\$%&'(running")); }
-
-    bool SaveHive(const std::wstring& file) const {
+        // An invalid key of the running Windows, which no offline run touches, and another
+        // installation's system hive: a numbered control set, no CurrentControlSet.
+        ASSERT_TRUE(running.Create(L"$%&'(running") &&
+                    seed.Create(L"ControlSet001\\Services\\HalvornGuard\\$%&'(a\\b"));
+        ASSERT_EQ(testing::RunUnixCommand(DosDevices() + L"rm -rf c:/halvorn-d && mkdir -p "
+                                          L"c:/halvorn-d/Windows/System32/config c:/halvorn-d/Windows/Temp && "
+                                          L"ln -sfn c:/halvorn-d d:"),
+                  0);
+        ASSERT_TRUE(DefineDosDeviceW(0, L"D:", L"C:\\halvorn-d"));
+        ASSERT_EQ(GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_FIXED));
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, seed.Path().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            return false;
-        }
-        DeleteFileW(file.c_str());
-        const LSTATUS saved = RegSaveKeyW(key, file.c_str(), nullptr);
+        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, seed.Path().c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+        const LSTATUS saved = RegSaveKeyW(key, testing::Wide(kHiveFile).c_str(), nullptr);
         RegCloseKey(key);
-        return saved == ERROR_SUCCESS;
+        ASSERT_EQ(saved, ERROR_SUCCESS);
     }
 
-    // The hive as drive's Windows\System32\config\SYSTEM.
-    bool PlaceHive(const WineDrive& drive) const {
-        std::wstring folder = drive.Root() + L"Windows";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        CreateDirectoryW((folder + L"\\Temp").c_str(), nullptr);
-        for (const wchar_t* below : {L"\\System32", L"\\config"}) {
-            folder += below;
-            CreateDirectoryW(folder.c_str(), nullptr);
-        }
-        return drive.Mounted() && SaveHive(folder + L"\\SYSTEM");
+    void TearDown() override {
+        EXPECT_TRUE(KeyExists(running.Path() + L"\\$%&'(running"));
+        DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"D:", nullptr);
+        testing::RunUnixCommand(DosDevices() + L"rm -rf d: c:/halvorn-d");
     }
 
-    // The log of the seeded hive repaired at HKLM\hive.
-    static Lines HiveLines(const std::string& hive) {
-        return JoinLines({SectionLines("ControlSet001", "Services", hive), {"HalvornGuard\\$%&'(a"},
-                          SectionLines("ControlSet001", "Enum", hive), SectionLines("ControlSet001", "Control", hive),
-                          SectionLines("ControlSet002", "Services", hive), SectionLines("ControlSet002", "Enum", hive),
-                          {"0000\\$%&'(e"}, SectionLines("ControlSet002", "Control", hive)});
-    }
+    // Changes to the prefix's dosdevices folder, whose c: links drive C:, before the commands that
+    // follow: cd -L leaves the link by its name, not from the folder that it points to.
+    static std::wstring DosDevices() { return L"cd -L '" + testing::UnixPath(L"C:\\") + L"..' && "; }
 
     WindowsOfflinePlatform platform;
     testing::ScratchKey running{L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard"};
     testing::ScratchKey seed{L"Software\\HalvornOfflineSeed"};
 };
 
-TEST_F(OfflineOnWine, RepairsTheHiveLoadedAtTheNamedKeyAndLeavesItLoaded) {
-    const std::wstring file = testing::TemporaryDirectory() + L"halvorn-offline.hive";
-    ASSERT_TRUE(SaveHive(file));
-    const LoadedHive hive(platform, u"HalvornOfflineTest", std::u16string(file.begin(), file.end()));
-    ASSERT_TRUE(hive) << hive.LoadStatus();
-
-    EXPECT_EQ(RunProgram(L"/noui /Offline:HalvornOfflineTest /ExitCode"), 3010u);
-
-    EXPECT_FALSE(KeyExists(L"HalvornOfflineTest\\ControlSet001\\Services\\HalvornGuard\\$%&'(a"));
-    EXPECT_FALSE(KeyExists(L"HalvornOfflineTest\\ControlSet002\\Enum\\hvnmon\\0000\\$%&'(e"));
-    EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\ControlSet001\\Services\\HalvornGuard\\Keep"));
-    EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\ControlSet002\\Enum\\hvnmon\\0000"));
-    EXPECT_TRUE(BackupNames(testing::TemporaryDirectory(), u"HalvornOfflineTest"));
-    EXPECT_EQ(TakeOnlyLog(), JoinLines({HiveLines("HalvornOfflineTest"), SummaryLines(2, 2)}));
-
-    // A name of the running Windows' hives repairs nothing.
-    EXPECT_EQ(RunProgram(L"/noui /Offline:SYSTEM /ExitCode"), 1603u);
-    EXPECT_EQ(TakeOnlyLog(), JoinLines({{"Offline: HKLM\\SYSTEM is a hive of the running Windows: nothing was repaired."},
-                                        SummaryLines(0, 0)}));
-    EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\Select")) << "the program unloaded a hive that it did not load";
-}
-
-TEST_F(OfflineOnWine, FindsTheInstallationsOnOtherDrivesRepairsThemAndUnloadsTheirHives) {
-    const WineDrive driveD(L'D');
-    const WineDrive driveE(L'E');
-    ASSERT_TRUE(PlaceHive(driveD) && PlaceHive(driveE));
-    const Lines expected = JoinLines(
-        {{"Offline: D:\\Windows, its hive D:\\Windows\\System32\\config\\SYSTEM loaded at HKLM\\HalvornOfflineD."},
-         HiveLines("HalvornOfflineD"),
-         {"Offline: E:\\Windows, its hive E:\\Windows\\System32\\config\\SYSTEM loaded at HKLM\\HalvornOfflineE."},
-         HiveLines("HalvornOfflineE"), SummaryLines(4, 4)});
+TEST_F(OfflineOnWine, RepairsTheNamedHiveAndTheInstallationFoundAndOtherwiseFailsCleanly) {
+    {
+        const LoadedHive hive(platform, u"HalvornOfflineTest", kHiveFile);
+        ASSERT_TRUE(hive) << hive.LoadStatus();
+        EXPECT_EQ(RunProgram(L"/noui /Offline:HalvornOfflineTest /ExitCode"), 3010u);
+        EXPECT_FALSE(KeyExists(L"HalvornOfflineTest\\ControlSet001\\Services\\HalvornGuard\\$%&'(a"));
+        EXPECT_TRUE(KeyExists(L"HalvornOfflineTest\\ControlSet001\\Services\\HalvornGuard"));
+        EXPECT_EQ(TakeOnlyLog(), HiveLog("HalvornOfflineTest"));
+    }
 
     EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 3010u);
-
-    const std::wstring temporary = testing::TemporaryDirectory();
-    EXPECT_TRUE(BackupNames(temporary, u"HalvornOfflineD") && BackupNames(temporary, u"HalvornOfflineE"));
-    // Each installation keeps the whole log, and the backup of its own trees, in its Windows\Temp.
-    const std::string log = testing::ReadFile(temporary + testing::LogFiles().at(0));
-    for (const auto& [drive, own, other] : {std::tuple(&driveD, u"HalvornOfflineD", u"HalvornOfflineE"),
-                                            std::tuple(&driveE, u"HalvornOfflineE", u"HalvornOfflineD")}) {
-        const std::wstring installationTemp = drive->Root() + L"Windows\\Temp\\";
-        const std::vector<std::wstring> logs = testing::FilesIn(installationTemp, L"Brimwell*.log");
-        EXPECT_EQ(logs.size() == 1 ? testing::ReadFile(installationTemp + logs[0]) : "", log);
-        EXPECT_TRUE(BackupNames(installationTemp, own) && !BackupNames(installationTemp, other));
+    // The installation keeps the whole log, and the backup of its trees, in its own Windows\Temp.
+    const std::wstring log = testing::LogFiles().at(0), backup = testing::BackupFiles().at(0);
+    for (const std::wstring& file : {log, backup}) {
+        EXPECT_EQ(testing::ReadFile(L"D:\\Windows\\Temp\\" + file), testing::ReadFile(TemporaryDirectory() + file));
     }
-    EXPECT_EQ(TakeOnlyLog(), expected);
-    EXPECT_FALSE(KeyExists(L"HalvornOfflineD") || KeyExists(L"HalvornOfflineE"));
-
-    // The wizard repairs the same hive files (Wine kept them as they were) and counts both hives.
-    testing::ProgramProcess program(L"/Offline /ExitCode");
-    const testing::SheetDriver wizard(testing::SheetDriver::WaitForSheet());
-    ASSERT_TRUE(wizard.StartRepair());
-    ASSERT_TRUE(wizard.WaitForPage(3, 60000));
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT),
-              L"Completed Successfully!!!\n\nInvalid Registry Keys found\t: 4\nInvalid Registry Keys Deleted\t: 4\n\n"
-              L"It is recommended that you restart your computer at this time.");
-    wizard.Press(PSBTN_FINISH);
-    EXPECT_EQ(program.WaitForExit(10000), 3010u);
-    EXPECT_EQ(TakeOnlyLog(), expected);
-
-    // With no installation on another drive the run says so and fails.
-    DeleteFileW(L"D:\\Windows\\System32\\config\\SYSTEM");
-    DeleteFileW(L"E:\\Windows\\System32\\config\\SYSTEM");
-    EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 1603u);
-    EXPECT_EQ(TakeOnlyLog(),
-              JoinLines({{"Offline: no Windows installation found on the local fixed drives other than the running one."},
-                         SummaryLines(0, 0)}));
-}
-
-TEST_F(OfflineOnWine, WithoutThePrivilegesARunFailsCleanly) {
-    const WineDrive driveD(L'D');
-    ASSERT_TRUE(PlaceHive(driveD));
-    // This process's token without the two privileges: Wine honours a restricted token's deletions.
-    HANDLE own = nullptr;
-    HANDLE restricted = nullptr;
-    LUID_AND_ATTRIBUTES removed[2]{};
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &own) &&
-                LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &removed[0].Luid) &&
-                LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &removed[1].Luid) &&
-                CreateRestrictedToken(own, 0, 0, nullptr, 2, removed, 0, nullptr, &restricted));
-
-    EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode", restricted), 1603u);
-
-    CloseHandle(restricted);
-    CloseHandle(own);
-    EXPECT_EQ(TakeOnlyLog(),
-              JoinLines({{"Offline: SeBackupPrivilege and SeRestorePrivilege could not be enabled: no hive was loaded."},
-                         SummaryLines(0, 0)}));
+    EXPECT_NE(testing::DecodeUtf16Le(testing::ReadFile(TemporaryDirectory() + backup))
+                  .find(u"\r\n[HKEY_LOCAL_MACHINE\\HalvornOfflineD\\ControlSet001\\Services\\HalvornGuard\\$%&'(a]"),
+              std::u16string::npos);
+    EXPECT_EQ(TakeOnlyLog(), HiveLog("HalvornOfflineD", {"Offline: D:\\Windows, its hive D:\\Windows\\System32\\"
+                                                         "config\\SYSTEM loaded at HKLM\\HalvornOfflineD."}));
     EXPECT_FALSE(KeyExists(L"HalvornOfflineD"));
+
+    DeleteFileW(testing::Wide(kHiveFile).c_str());
+    EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 1603u);
+    EXPECT_EQ(TakeOnlyLog().at(0),
+              "Offline: no Windows installation found on the local fixed drives other than the running one.");
+
+    // The program inherits this process's token, from now on without SeRestorePrivilege.
+    HANDLE token = nullptr;
+    TOKEN_PRIVILEGES removed{1, {{{}, SE_PRIVILEGE_REMOVED}}};
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token) &&
+                LookupPrivilegeValueW(nullptr, SE_RESTORE_NAME, &removed.Privileges[0].Luid) &&
+                AdjustTokenPrivileges(token, FALSE, &removed, 0, nullptr, nullptr) &&
+                GetLastError() == ERROR_SUCCESS);
+    CloseHandle(token);
+    EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 1603u);
+    EXPECT_EQ(TakeOnlyLog().at(0),
+              "Offline: SeBackupPrivilege and SeRestorePrivilege could not be enabled: no hive was loaded.");
 }
 
 }  // namespace
