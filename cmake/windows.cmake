@@ -141,10 +141,6 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   else()
     file(REMOVE ${CMAKE_BINARY_DIR}/CTestCustom.cmake)
   endif()
-  # Which tests those are, how they start their programs, and that they are skipped only where the
-  # build cannot run.
-  add_test(NAME halvorn_wine_test_registration COMMAND ${PROJECT_SOURCE_DIR}/tests/check-wine-tests
-    ${CMAKE_CTEST_COMMAND} ${CMAKE_BINARY_DIR} ${HALVORN_MANIFEST_ARCH})
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
