@@ -1,10 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "log/security_id.h"
 
 namespace halvorn {
+
+// Which file a handle reaches, whatever name led to it: the same while the file exists.
+struct FileIdentity {
+    std::uint32_t volumeSerial = 0;
+    std::uint64_t fileIndex = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
 
 // What a file that already holds one of the run's names turned out to be, read through the handle
 // that would write to it (never looked up by name first, which another account could change
@@ -15,6 +24,7 @@ struct ExistingFile {
     bool reparsePoint = false;  // a symbolic link, a junction or another redirection, opened as itself
     std::uint32_t linkCount = 0;
     SecurityId owner;           // empty when it could not be read
+    FileIdentity identity;
 };
 
 // True when the file can only have come from this program: an earlier run in the same second, by
@@ -22,5 +32,14 @@ struct ExistingFile {
 // a shared temporary folder under a name it predicts, or link a name there to a file of its
 // choosing; a run must then neither append to that file nor write through that link.
 bool MayAppendTo(const ExistingFile& file, const SecurityId& runningAccount);
+
+// The file that the run's first write under one of its names found or made there; empty before.
+using WrittenFile = std::optional<ExistingFile>;
+
+// The same rule for a name where the run may have written already. After its first write the run
+// knows its file by its identity, not by its owner, since a volume without persistent access lists
+// (FAT32, exFAT, some RAM disks, a share that maps owners) shows none, or Everyone: it appends only
+// to that same file, still plain and of one link, whose owner is the one it had then or a trusted one.
+bool MayAppendTo(const ExistingFile& file, const WrittenFile& written, const SecurityId& runningAccount);
 
 }  // namespace halvorn

@@ -19,6 +19,10 @@ struct PrivateFileAccess {
     bool removableIfCreated = false;
 };
 
+// What the handle shows of the file behind it; the handle needs READ_CONTROL and
+// FILE_READ_ATTRIBUTES.
+ExistingFile Describe(HANDLE file);
+
 // One of the run's files, open for writing; without a handle, failure says why.
 struct PrivateFile {
     KernelHandle handle;
@@ -31,10 +35,20 @@ struct PrivateFile {
 // the folder; an existing one is written only when MayAppendTo trusts it.
 class PrivateFileOpener {
 public:
-    PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access);
+    PrivateFileOpener() = default;
+    // The security attributes point into the opener itself.
+    PrivateFileOpener(const PrivateFileOpener&) = delete;
+    PrivateFileOpener& operator=(const PrivateFileOpener&) = delete;
+
+    // written: the file that the run's first write under path found or made, which this open
+    // records; see MayAppendTo.
+    PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access, WrittenFile& written);
 
     // False when a file that MayAppendTo does not trust holds path.
     bool IsFreeOrTrusted(const std::wstring& path);
+
+    // Whether MayAppendTo trusts the file that the handle reaches, for the running account.
+    bool Trusts(HANDLE file, const WrittenFile& written = {});
 
 private:
     // Read once; empty when the token cannot be read.

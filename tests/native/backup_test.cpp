@@ -2,6 +2,7 @@
 // in-memory registry and files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,19 @@ TEST_F(BackupRun, DeletesOnlyWhatTheFileHasTaken) {
     EXPECT_EQ(BackupTrees(), TreeA());
     EXPECT_TRUE(registry.Exists(kService + u"\\$%&'(b"));
     EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e"));
+
+    // Another account takes the backup over after one tree more: the trees after it stay, and the
+    // log says why, once.
+    files.wholeAppendsLeft = 1;
+    files.fileTakenAfterThem = true;
+    SeedThreeTrees();
+    RegistryCleaner taken(registry, log, &backup);
+    taken.Run(u"");
+    EXPECT_EQ(taken.deletedCount, 1);
+    EXPECT_EQ(BackupTrees(), TreeA() + TreeA());
+    EXPECT_EQ(std::ranges::count(LogLines(), "Backup: C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg is no longer this "
+                                             "run's own file, so the invalid keys not saved to it yet are kept."),
+              1);
 }
 
 // The backup is written before the deletion starts, so what a failed deletion removed can be

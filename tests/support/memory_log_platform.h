@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -8,7 +9,8 @@
 
 namespace halvorn::testing {
 
-// Files kept in memory, a clock that shows what the test sets, and opens that can be made to fail.
+// Files kept in memory, judged by the program's own trust rule, a clock that shows what the test
+// sets, and opens that can be made to fail.
 class MemoryLogPlatform final : public LogPlatform {
 public:
     std::u16string temporaryDirectory = u"C:\\Temp\\";
@@ -17,22 +19,39 @@ public:
     int failingAppends = 0;
     // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
     int wholeAppendsLeft = -1;
+    // Instead of failing, the whole appends past them find that another account owns their file.
+    bool fileTakenAfterThem = false;
     std::map<std::u16string, std::string> files;
     // Every whole append to a file in this directory fails, when it is set.
     std::u16string failingDirectory;
-    // Files that another account put there: never written.
+    // Files that another account owns, put there or taken over.
     std::set<std::u16string> plantedFiles;
+    // A volume without persistent access lists: no file shows its owner.
+    bool ownersUnreadable = false;
+    // How many opens of a file still find another process holding it without sharing.
+    std::map<std::u16string, int> filesInUse;
     int appendCalls = 0;
+    std::uint32_t pausedMilliseconds = 0;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
-    bool IsFreeOrTrusted(const std::u16string& path) override { return !plantedFiles.contains(path); }
-    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) override;
-    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                             std::string_view bytes) override;
+    bool IsFreeOrTrusted(const std::u16string& path) override;
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override;
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
+                             WrittenFile& written) override;
+    void Pause(std::uint32_t milliseconds) override { pausedMilliseconds += milliseconds; }
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;
+
+private:
+    bool Exists(const std::u16string& path) const { return files.contains(path) || plantedFiles.contains(path); }
+    // What a handle to the file at path shows.
+    ExistingFile Describe(const std::u16string& path);
+    // Creates the file, or judges the one that is there, as the Windows platform's opens do.
+    AppendResult Open(const std::u16string& path, WrittenFile& written);
+
+    std::map<std::u16string, std::uint64_t> m_fileIndices;
 };
 
 }  // namespace halvorn::testing

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "log/kernel_handle.h"
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
 #include "log/windows_log_platform.h"
+#include "tests/wine/program_process.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
@@ -101,18 +103,36 @@ TEST(LogOnWine, AppendsToAFileThatExists) {
     DeleteFileW(Wide(log.Path()).c_str());
 }
 
-TEST(LogOnWine, AFileThatCannotBeOpenedLosesTheLineSilently) {
+TEST(LogOnWine, AFileHeldWithoutSharingIsWaitedForWhenTrustedAndPassedOverOtherwise) {
     WindowsLogPlatform platform;
     RepairLog log(platform);
-    // Another program holds the file without sharing it.
-    const HANDLE locked = CreateFileW(Wide(log.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring first = Wide(log.Path());
+    // Another program of this account holds the file without sharing it: the line is lost alone.
+    const HANDLE locked = CreateFileW(first.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(log.WriteLine(u"lost"));
     CloseHandle(locked);
     log.WriteLine(u"kept");
+    EXPECT_EQ(Wide(log.Path()), first);
+    EXPECT_EQ(ReadFile(first), "kept\r\n");
+
+    // Another account's file under the backup's name, held the same way, is judged all the same.
+    const std::wstring planted = Wide(log.Files().BackupPath());
+    ASSERT_TRUE(testing::WriteWholeFile(planted, "planted"));
+    if (!testing::GiveToAnotherAccount({planted})) {
+        GTEST_SKIP() << "only root can give the planted file to another account";
+    }
+    KernelHandle held(CreateFileW(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(log.Files().AppendToBackup("", "tree"));
+    held.reset();
+    EXPECT_EQ(ReadFile(planted), "planted");
+    EXPECT_EQ(ReadFile(Wide(log.Files().BackupPath())), "tree");
     EXPECT_EQ(ReadFile(Wide(log.Path())), "kept\r\n");
-    DeleteFileW(Wide(log.Path()).c_str());
+    for (const std::wstring& path : {first, planted, Wide(log.Path()), Wide(log.Files().BackupPath())}) {
+        DeleteFileW(path.c_str());
+    }
 }
 
 }  // namespace
