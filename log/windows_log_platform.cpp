@@ -61,7 +61,13 @@ bool AppendDurablyOrRestoreLength(HANDLE file, std::string_view newFileStart, st
 
 std::u16string WindowsLogPlatform::TemporaryDirectory() {
     static const TemporaryPathQuery query = FindTemporaryPathQuery();
-    const std::wstring directory = TemporaryPath(query);
+    std::wstring directory = TemporaryPath(query);
+    // GetTempPath2W names SystemTemp for the system account without looking whether it exists, and a
+    // partly serviced Windows or a customised Windows PE may lack it.
+    const DWORD attributes = GetFileAttributesW(directory.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        directory = TemporaryPath(GetTempPathW);
+    }
     return std::u16string(directory.begin(), directory.end());
 }
 
