@@ -35,6 +35,14 @@ KernelHandle OpenForJudging(const std::wstring& path) {
 
 }  // namespace
 
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file, &information)) {
+        return std::nullopt;
+    }
+    return IdentityIn(information);
+}
+
 ExistingFile Describe(HANDLE file) {
     ExistingFile facts;
     facts.diskFile = GetFileType(file) == FILE_TYPE_DISK;

@@ -19,6 +19,9 @@ struct PrivateFileAccess {
     bool removableIfCreated = false;
 };
 
+// The identity of the file behind a handle with FILE_READ_ATTRIBUTES; nothing when it cannot be read.
+std::optional<FileIdentity> IdentityOf(HANDLE file);
+
 // What the handle shows of the file behind it; the handle needs READ_CONTROL and
 // FILE_READ_ATTRIBUTES.
 ExistingFile Describe(HANDLE file);
