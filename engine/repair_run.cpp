@@ -37,6 +37,9 @@ bool IsControlSetName(std::u16string_view name) {
 void RegistryCleaner::Run(std::u16string_view text) {
     Begin(text);
     systemKeyOpened = RepairHive(u"SYSTEM");
+    if (!systemKeyOpened) {
+        m_log.WriteLine(u"HKLM\\SYSTEM could not be opened: nothing was repaired.");
+    }
     End();
 }
 
