@@ -10,7 +10,8 @@ bool IsPlainFile(const ExistingFile& file) {
 }
 
 bool IsTrustedOwner(const SecurityId& owner, const SecurityId& runningAccount) {
-    return !owner.empty() && (owner == runningAccount || owner == LocalSystemAccount() || owner == AdministratorsAlias());
+    return !owner.empty() &&
+           (owner == runningAccount || owner == LocalSystemAccount() || owner == AdministratorsAlias());
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ SecurityId CopyOf(PSID sid) {
 }
 
 FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& information) {
-    return {information.dwVolumeSerialNumber, std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+    return {information.dwVolumeSerialNumber,
+            std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
 }
 
 // A handle that reads only the file's attributes and security: share modes never block it, as they

@@ -7,15 +7,17 @@ namespace halvorn::testing {
 namespace {
 
 // S-1-5-21-1-2-3-1001 runs the program; S-1-5-21-1-2-3-1002 plants files.
-const SecurityId kRunningAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xE9, 3, 0, 0};
-const SecurityId kOtherAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xEA, 3, 0, 0};
+const SecurityId kRunningAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0,
+                                    0xE9, 3, 0, 0};
+const SecurityId kOtherAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0,
+                                  0xEA, 3, 0, 0};
 
 }  // namespace
 
 ExistingFile MemoryLogPlatform::Describe(const std::u16string& path) {
     const auto [index, added] = m_fileIndices.try_emplace(path, m_fileIndices.size() + 1);
-    const SecurityId owner = ownersUnreadable ? SecurityId() : plantedFiles.contains(path) ? kOtherAccount : kRunningAccount;
-    return {true, false, false, 1, owner, {0x1234, index->second}};
+    const SecurityId& owner = plantedFiles.contains(path) ? kOtherAccount : kRunningAccount;
+    return {true, false, false, 1, ownersUnreadable ? SecurityId() : owner, {0x1234, index->second}};
 }
 
 bool MemoryLogPlatform::IsFreeOrTrusted(const std::u16string& path) {
