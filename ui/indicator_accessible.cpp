@@ -7,11 +7,23 @@
 #include <new>
 #include <utility>
 
+#include "ui/system_library.h"
+
 namespace halvorn {
 
 namespace {
 
 using Microsoft::WRL::ComPtr;
+
+// Active Accessibility, loaded the first time that a client asks for the indicator's object: only a
+// screen reader does, and a Windows PE image may lack the DLL, which would keep a program that
+// imports it from starting at all.
+struct ActiveAccessibility {
+    SystemLibrary library{L"oleacc.dll"};
+    decltype(&CreateStdAccessibleObject) createStandardObject =
+        library.Find<decltype(&CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+    decltype(&LresultFromObject) resultFromObject = library.Find<decltype(&LresultFromObject)>("LresultFromObject");
+};
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
@@ -133,8 +145,11 @@ private:
 }  // namespace
 
 LRESULT IndicatorAccessibleObject(HWND window, WPARAM requestFlags) {
+    // Freed when the program ends, after the wizard's COM apartment has let go of every object.
+    static const ActiveAccessibility oleacc;
     ComPtr<IAccessible> system;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_PPV_ARGS(&system)))) {
+    if (oleacc.createStandardObject == nullptr || oleacc.resultFromObject == nullptr ||
+        FAILED(oleacc.createStandardObject(window, OBJID_CLIENT, IID_PPV_ARGS(&system)))) {
         return 0;
     }
     ComPtr<IAccessible> indicator;
@@ -143,7 +158,7 @@ LRESULT IndicatorAccessibleObject(HWND window, WPARAM requestFlags) {
         return 0;
     }
     // The result holds a reference of its own for the client; this one ends with the function.
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), requestFlags, indicator.Get());
+    const LRESULT result = oleacc.resultFromObject(__uuidof(IAccessible), requestFlags, indicator.Get());
     return result > 0 ? result : 0;
 }
 
