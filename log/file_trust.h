@@ -24,7 +24,7 @@ struct ExistingFile {
     bool reparsePoint = false;  // a symbolic link, a junction or another redirection, opened as itself
     std::uint32_t linkCount = 0;
     SecurityId owner;           // empty when it could not be read
-    FileIdentity identity;
+    FileIdentity identity{};
 };
 
 // True when the file can only have come from this program: an earlier run in the same second, by

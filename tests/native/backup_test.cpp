@@ -161,15 +161,12 @@ TEST_F(BackupRun, DeletesOnlyWhatTheFileHasTaken) {
     EXPECT_TRUE(registry.Exists(kService + u"\\$%&'(b"));
     EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e"));
 
-    // Another account takes the backup over after one tree more: the trees after it stay, and the
-    // log says why, once.
-    files.wholeAppendsLeft = 1;
-    files.fileTakenAfterThem = true;
-    SeedThreeTrees();
+    // Another account takes the backup over: every tree after it stays, and the log says why, once.
+    files.wholeAppendsLeft = -1;
+    files.plantedFiles.insert(kBackupPath);
     RegistryCleaner taken(registry, log, &backup);
     taken.Run(u"");
-    EXPECT_EQ(taken.deletedCount, 1);
-    EXPECT_EQ(BackupTrees(), TreeA() + TreeA());
+    EXPECT_EQ(taken.deletedCount, 0);
     EXPECT_EQ(std::ranges::count(LogLines(), "Backup: C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg is no longer this "
                                              "run's own file, so the invalid keys not saved to it yet are kept."),
               1);

@@ -134,36 +134,32 @@ TEST(RepairLogWrite, AnExistingFileIsAppendedTo) {
 // under the names they could take: an earlier run's in the same second, or a file planted there.
 TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
     constexpr char16_t kName[] = u"C:\\Temp\\Brimwell12-7-2026 9h5m3s";
-    // When another account takes the backup's name.
-    enum class Taken { Never, AfterFirstLine, AfterFirstTree };
-    using enum Taken;
     struct Case {
         std::vector<std::u16string_view> earlierRun;
         std::vector<std::u16string_view> planted;
-        Taken backupTaken;
-        bool ownersUnreadable;
-        int backupOpensInUse;  // that find another run holding the file without sharing it
+        bool backupPlantedAfterFirstLine;
         std::u16string_view expected;
-        std::string_view backupEnd;  // the trees A and B that the backup takes
+        bool ownersUnreadable = false;
+        bool backupTakenAfterATree = false;
+        int backupOpensInUse = 0;  // that find another run holding the file without sharing it
+        bool treeSaved = true;
     };
     const Case cases[] = {
-        {{}, {}, Never, false, 0, u"", "A\r\nB\r\n"},
-        {{u".log", u".reg"}, {}, Never, false, 0, u"", "A\r\nB\r\n"},
-        {{}, {u".log"}, Never, false, 0, u" (2)", "A\r\nB\r\n"},
-        {{}, {u".reg"}, Never, false, 0, u" (2)", "A\r\nB\r\n"},
-        {{}, {u".log", u" (2).reg", u" (3).log"}, Never, false, 0, u" (4)", "A\r\nB\r\n"},
-        {{u" (2).log"}, {u".reg"}, Never, false, 0, u" (2)", "A\r\nB\r\n"},
-        {{}, {}, AfterFirstLine, false, 0, u" (2)", "A\r\nB\r\n"},
-        {{}, {u" (2).log"}, AfterFirstLine, false, 0, u" (3)", "A\r\nB\r\n"},
+        {{}, {}, false, u""},
+        {{u".log", u".reg"}, {}, false, u""},
+        {{}, {u".log"}, false, u" (2)"},
+        {{}, {u".reg"}, false, u" (2)"},
+        {{}, {u".log", u" (2).reg", u" (3).log"}, false, u" (4)"},
+        {{u" (2).log"}, {u".reg"}, false, u" (2)"},
+        {{}, {}, true, u" (2)"},
+        {{}, {u" (2).log"}, true, u" (3)"},
         // A volume without owners: the run knows its own files by their identity.
-        {{}, {}, Never, true, 0, u"", "A\r\nB\r\n"},
+        {{}, {}, false, u"", true},
         // The run's own backup, taken over after a tree, takes no more, and the log stays beside it.
-        {{}, {}, AfterFirstTree, false, 0, u"", "A\r\n"},
+        {{}, {}, false, u"", false, true},
         // An earlier run that holds its backup for a moment is waited for, a little while only.
-        {{u".log", u".reg"}, {}, Never, false, 3, u"", "A\r\nB\r\n"},
-        {{u".log", u".reg"}, {}, Never, false, 1000, u"", "earlier\r\n"},
-        // Every name taken: nothing is written, so nothing would be deleted unsaved.
-        {{}, {u"*"}, Never, false, 0, u"", ""},
+        {{u".log", u".reg"}, {}, false, u"", false, false, 3},
+        {{u".log", u".reg"}, {}, false, u"", false, false, 1000, false},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -177,61 +173,56 @@ TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
         for (std::u16string_view suffix : c.planted) {
             platform.plantedFiles.insert(kName + std::u16string(suffix));
         }
-        const bool everyNameTaken = c.planted == std::vector<std::u16string_view>{u"*"};
-        for (std::int32_t counter = 1; everyNameTaken && counter <= 100; ++counter) {
-            platform.plantedFiles.insert(kName + (counter > 1 ? FormatText(u" (%d)", {counter}) : u"") + u".log");
-        }
         RunFiles files(platform, kName);
-        EXPECT_EQ(files.AppendToLog("one\r\n"), !everyNameTaken);
-        if (c.backupTaken == AfterFirstLine) {
+        EXPECT_TRUE(files.AppendToLog("one\r\n"));
+        if (c.backupPlantedAfterFirstLine) {
             platform.plantedFiles.insert(kName + std::u16string(u".reg"));
         }
-        if (c.backupTaken == AfterFirstTree) {
-            platform.wholeAppendsLeft = 1;
-            platform.fileTakenAfterThem = true;
+        EXPECT_EQ(files.AppendToBackup("<start>", "tree\r\n"), c.treeSaved);
+        if (c.backupTakenAfterATree) {
+            platform.plantedFiles.insert(kName + std::u16string(u".reg"));
+            EXPECT_FALSE(files.AppendToBackup("<start>", "lost\r\n"));
         }
-        EXPECT_EQ(files.AppendToBackup("<start>", "A\r\n"), c.backupEnd.find('A') != std::string_view::npos);
-        EXPECT_EQ(files.AppendToBackup("<start>", "B\r\n"), c.backupEnd.find('B') != std::string_view::npos);
-        EXPECT_EQ(files.AppendToLog("two\r\n"), !everyNameTaken);
+        EXPECT_TRUE(files.AppendToLog("two\r\n"));
         EXPECT_EQ(platform.pausedMilliseconds > 0, c.backupOpensInUse > 0);
-        if (everyNameTaken) {
-            EXPECT_TRUE(platform.files.empty());
-            continue;
-        }
 
         const std::u16string expected = kName + std::u16string(c.expected);
         EXPECT_EQ(files.LogPath(), expected + u".log");
         EXPECT_EQ(files.BackupPath(), expected + u".reg");
         EXPECT_TRUE(platform.files[expected + u".log"].ends_with("one\r\ntwo\r\n"));
-        EXPECT_TRUE(platform.files[expected + u".reg"].ends_with(c.backupEnd));
+        EXPECT_EQ(platform.files[expected + u".reg"].ends_with("tree\r\n"), c.treeSaved);
         // Only a backup planted during the run leaves the log's first line behind.
-        EXPECT_EQ(platform.files.size(),
-                  std::max<std::size_t>(2, c.earlierRun.size()) + (c.backupTaken == AfterFirstLine));
+        EXPECT_EQ(platform.files.size(), std::max<std::size_t>(2, c.earlierRun.size()) + c.backupPlantedAfterFirstLine);
     }
+    // Past the last name nothing is written, so nothing would be deleted unsaved.
+    MemoryLogPlatform platform;
+    for (std::int32_t counter = 1; counter <= 100; ++counter) {
+        platform.plantedFiles.insert(kName + (counter > 1 ? FormatText(u" (%d)", {counter}) : u"") + u".log");
+    }
+    RunFiles files(platform, kName);
+    EXPECT_FALSE(files.AppendToLog("one\r\n") || files.AppendToBackup("<start>", "tree\r\n"));
+    EXPECT_TRUE(platform.files.empty());
 }
 
 TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedTo) {
     const SecurityId runner = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xE9, 3, 0, 0};
     const SecurityId other = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xEA, 3, 0, 0};
-    EXPECT_TRUE(MayAppendTo({true, false, false, 1, runner, {}}, runner));
-    EXPECT_TRUE(MayAppendTo({true, false, false, 1, LocalSystemAccount(), {}}, runner));
-    EXPECT_TRUE(MayAppendTo({true, false, false, 1, AdministratorsAlias(), {}}, runner));
-    EXPECT_FALSE(MayAppendTo({true, false, false, 1, other, {}}, runner));
-    EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner, {}}, other));
-    EXPECT_FALSE(MayAppendTo({true, false, false, 1, {}, {}}, runner));       // owner unknown
-    EXPECT_FALSE(MayAppendTo({true, false, false, 2, runner, {}}, runner));   // a hard link to a file elsewhere
-    EXPECT_FALSE(MayAppendTo({true, false, false, 0, runner, {}}, runner));   // links unknown
-    EXPECT_FALSE(MayAppendTo({true, false, true, 1, runner, {}}, runner));    // a symbolic link or junction
-    EXPECT_FALSE(MayAppendTo({true, true, false, 1, runner, {}}, runner));    // a folder
-    EXPECT_FALSE(MayAppendTo({false, false, false, 1, runner, {}}, runner));  // a pipe or a device
-
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, runner}, runner));
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, LocalSystemAccount()}, runner));
+    EXPECT_TRUE(MayAppendTo({true, false, false, 1, AdministratorsAlias()}, runner));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, other}, runner));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner}, other));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, {}}, runner));       // owner unknown
+    EXPECT_FALSE(MayAppendTo({true, false, false, 2, runner}, runner));   // a hard link to a file elsewhere
+    EXPECT_FALSE(MayAppendTo({true, false, false, 0, runner}, runner));   // links unknown
+    EXPECT_FALSE(MayAppendTo({true, false, true, 1, runner}, runner));    // a symbolic link or junction
+    EXPECT_FALSE(MayAppendTo({true, true, false, 1, runner}, runner));    // a folder
+    EXPECT_FALSE(MayAppendTo({false, false, false, 1, runner}, runner));  // a pipe or a device
     // Once the run has written a file, it knows it by its identity, on a volume without owners too.
     const WrittenFile written = ExistingFile{true, false, false, 1, {}, {7, 42}};
     EXPECT_TRUE(MayAppendTo(*written, written, runner));
-    EXPECT_TRUE(MayAppendTo({true, false, false, 1, AdministratorsAlias(), {7, 42}}, written, runner));
     EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner, {7, 43}}, written, runner));  // another file
     EXPECT_FALSE(MayAppendTo({true, false, false, 2, {}, {7, 42}}, written, runner));      // a link added
-    EXPECT_FALSE(MayAppendTo({true, false, false, 1, other, {7, 42}}, written, runner));   // an owner taken over
 }
 
 TEST(TraceScopes, OnlyTheFirstScopeOfTheLogWritesTheHeader) {

@@ -5,8 +5,6 @@
 #include <tuple>
 #include <vector>
 
-#include "app/exit_code.h"
-#include "log/text_format.h"
 #include "ui/centring.h"
 #include "res/resource.h"
 #include "ui/completion_text.h"
@@ -19,46 +17,46 @@
 namespace halvorn {
 namespace {
 
-TEST(CompletionText, SaysWhatTheRunCameToAndAFailureWhateverTheCounts) {
-    constexpr std::u16string_view kNothingFound = u"No invalid registry keys found in the registry!";
-    constexpr std::u16string_view kRestart = u"\n\nIt is recommended that you restart your computer at this time.";
-    const auto counts = [](std::int32_t found, std::int32_t deleted) {
-        return FormatText(u"Invalid Registry Keys found\t: %d\nInvalid Registry Keys Deleted\t: %d", {found, deleted});
-    };
-    const std::u16string offlineFailed =
-        u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n";
-    const std::u16string failed =
-        u"Completed with Errors: the repair could not reach the whole registry, see the log!!!\n\n";
-    struct Row {
-        RepairCounts repair;
-        bool reportOnly;
-        bool offline;
-        std::u16string text;
-    };
-    const Row table[] = {
-        {{0, 0}, false, false, std::u16string(kNothingFound)},
-        {{0, 5}, true, false, std::u16string(kNothingFound)},
-        {{-1, 0}, false, true, std::u16string(kNothingFound)},
-        {{3, 3}, false, false, u"Completed Successfully!!!\n\n" + counts(3, 3) + std::u16string(kRestart)},
-        {{5, 3}, false, true,
-         u"Completed with Errors: some invalid keys could not be deleted!!!\n\n" + counts(5, 3) +
-             std::u16string(kRestart)},
-        {{4, 0}, true, false, u"Scan Completed: nothing was deleted!!!\n\n" + counts(4, 0)},
-        {{0, 0, true}, false, true, offlineFailed + counts(0, 0)},
-        {{0, 0, true}, true, true, offlineFailed + counts(0, 0)},
-        {{2, 2, true}, false, true, offlineFailed + counts(2, 2)},
-        // HKLM\SYSTEM would not open, or an error stopped the run.
-        {{0, 0, true}, false, false, failed + counts(0, 0)},
-        {{2, 0, true}, true, false, failed + counts(2, 0)},
-    };
-    for (const Row& row : table) {
-        const std::u16string text = CompletionText(row.repair, row.reportOnly, row.offline);
-        EXPECT_EQ(text, row.text);
-        // What /ExitCode reports as a failure, the wizard shows as one.
-        const int code =
-            ExitCodeFor({RunOutcome::End::Repaired, row.repair}, {.reportOnly = row.reportOnly, .exitCode = true});
-        EXPECT_EQ(code == 1603, text.starts_with(u"Completed with Errors")) << code;
+TEST(CompletionText, NothingFoundIsOneSentenceWhateverTheDeletedCount) {
+    for (const auto& [found, deleted] : {std::pair{0, 0}, {0, 5}, {-1, 0}}) {
+        EXPECT_EQ(CompletionText({found, deleted}, false, false), u"No invalid registry keys found in the registry!");
+        EXPECT_EQ(CompletionText({found, deleted}, true, true), u"No invalid registry keys found in the registry!");
     }
+}
+
+TEST(CompletionText, ARepairShowsBothCountsAndAdvisesARestart) {
+    EXPECT_EQ(CompletionText({3, 3}, false, false),
+              u"Completed Successfully!!!\n\n"
+              u"Invalid Registry Keys found\t: 3\nInvalid Registry Keys Deleted\t: 3\n\n"
+              u"It is recommended that you restart your computer at this time.");
+}
+
+TEST(CompletionText, ARepairThatCouldNotDeleteEverythingSaysSo) {
+    EXPECT_EQ(CompletionText({5, 3}, false, true),
+              u"Completed with Errors: some invalid keys could not be deleted!!!\n\n"
+              u"Invalid Registry Keys found\t: 5\nInvalid Registry Keys Deleted\t: 3\n\n"
+              u"It is recommended that you restart your computer at this time.");
+}
+
+TEST(CompletionText, AReportOnlyRunSaysNothingWasDeleted) {
+    EXPECT_EQ(CompletionText({4, 0}, true, false),
+              u"Scan Completed: nothing was deleted!!!\n\n"
+              u"Invalid Registry Keys found\t: 4\nInvalid Registry Keys Deleted\t: 0");
+}
+
+TEST(CompletionText, AFailedRunSaysWhyWhateverItFound) {
+    for (const bool reportOnly : {false, true}) {
+        EXPECT_EQ(CompletionText({0, 0, true}, reportOnly, true),
+                  u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
+                  u"Invalid Registry Keys found\t: 0\nInvalid Registry Keys Deleted\t: 0");
+    }
+    EXPECT_EQ(CompletionText({2, 2, true}, false, true),
+              u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
+              u"Invalid Registry Keys found\t: 2\nInvalid Registry Keys Deleted\t: 2");
+    // HKLM\SYSTEM would not open, or an error stopped the run.
+    EXPECT_EQ(CompletionText({2, 0, true}, true, false),
+              u"Completed with Errors: the repair could not reach the whole registry, see the log!!!\n\n"
+              u"Invalid Registry Keys found\t: 2\nInvalid Registry Keys Deleted\t: 0");
 }
 
 TEST(CentredPosition, CentresOnTheReferenceAndStaysInsideTheWorkArea) {

@@ -6,22 +6,15 @@ namespace halvorn::testing {
 
 namespace {
 
-// S-1-5-21-1-2-3-1001 runs the program; S-1-5-21-1-2-3-1002 plants files.
-const SecurityId kRunningAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0,
-                                    0xE9, 3, 0, 0};
-const SecurityId kOtherAccount = {1, 5, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0,
-                                  0xEA, 3, 0, 0};
+// The system account runs the program; S-1-5-7, anonymous logons, stands for every other account.
+const SecurityId kOtherAccount = {1, 1, 0, 0, 0, 0, 0, 5, 7, 0, 0, 0};
 
 }  // namespace
 
 ExistingFile MemoryLogPlatform::Describe(const std::u16string& path) {
-    const auto [index, added] = m_fileIndices.try_emplace(path, m_fileIndices.size() + 1);
-    const SecurityId& owner = plantedFiles.contains(path) ? kOtherAccount : kRunningAccount;
-    return {true, false, false, 1, ownersUnreadable ? SecurityId() : owner, {0x1234, index->second}};
-}
-
-bool MemoryLogPlatform::IsFreeOrTrusted(const std::u16string& path) {
-    return !Exists(path) || MayAppendTo(Describe(path), kRunningAccount);
+    const SecurityId owner = plantedFiles.contains(path) ? kOtherAccount : LocalSystemAccount();
+    const FileIdentity identity{0x1234, std::hash<std::u16string>{}(path)};
+    return {true, false, false, 1, ownersUnreadable ? SecurityId() : owner, identity};
 }
 
 AppendResult MemoryLogPlatform::Open(const std::u16string& path, WrittenFile& written) {
@@ -31,7 +24,7 @@ AppendResult MemoryLogPlatform::Open(const std::u16string& path, WrittenFile& wr
         return AppendResult::Written;
     }
     const ExistingFile found = Describe(path);
-    if (!MayAppendTo(found, written, kRunningAccount)) {
+    if (!MayAppendTo(found, written, LocalSystemAccount())) {
         return AppendResult::Untrusted;
     }
     if (filesInUse[path] > 0) {
@@ -58,10 +51,7 @@ AppendResult MemoryLogPlatform::AppendToFile(const std::u16string& path, std::st
 
 AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
                                             std::string_view bytes, WrittenFile& written) {
-    if (wholeAppendsLeft == 0 && fileTakenAfterThem) {
-        plantedFiles.insert(path);
-    } else if (path.empty() || wholeAppendsLeft == 0 ||
-               (!failingDirectory.empty() && path.starts_with(failingDirectory))) {
+    if (path.empty() || wholeAppendsLeft == 0 || (!failingDirectory.empty() && path.starts_with(failingDirectory))) {
         return AppendResult::Failed;
     }
     const AppendResult opened = Open(path, written);

@@ -19,8 +19,6 @@ public:
     int failingAppends = 0;
     // Whole appends that succeed before every further one fails, as on a full disk; -1 for all.
     int wholeAppendsLeft = -1;
-    // Instead of failing, the whole appends past them find that another account owns their file.
-    bool fileTakenAfterThem = false;
     std::map<std::u16string, std::string> files;
     // Every whole append to a file in this directory fails, when it is set.
     std::u16string failingDirectory;
@@ -35,7 +33,7 @@ public:
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
-    bool IsFreeOrTrusted(const std::u16string& path) override;
+    bool IsFreeOrTrusted(const std::u16string& path) override { return !plantedFiles.contains(path); }
     AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override;
     AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
                              WrittenFile& written) override;
@@ -50,8 +48,6 @@ private:
     ExistingFile Describe(const std::u16string& path);
     // Creates the file, or judges the one that is there, as the Windows platform's opens do.
     AppendResult Open(const std::u16string& path, WrittenFile& written);
-
-    std::map<std::u16string, std::uint64_t> m_fileIndices;
 };
 
 }  // namespace halvorn::testing
