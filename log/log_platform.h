@@ -40,7 +40,8 @@ public:
     virtual ~LogPlatform() = default;
 
     // The temporary directory with its trailing separator, or empty when it is unknown. For the
-    // system account it is the system's own, where Windows has one that other users cannot open.
+    // system account it is the system's own, which other users cannot open, where Windows names one
+    // and it exists.
     virtual std::u16string TemporaryDirectory() = 0;
 
     virtual LocalTime Now() = 0;
