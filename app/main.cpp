@@ -18,7 +18,7 @@ namespace {
 using namespace halvorn;
 
 RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
-    const bool silent = IsSilentCommandLine(arguments);
+    const bool silent = IsSilentCommandLine(OptionTextOf(arguments));
     const bool administrator = IsCurrentUserAdmin();
     // Refused users create no mutex, so any number of them can see the refusal at once.
     std::optional<SingleInstanceMutex> mutex;
