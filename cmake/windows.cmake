@@ -52,11 +52,15 @@ add_test(NAME halvorn_repair_form
   COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe ${CMAKE_OBJDUMP} $<TARGET_FILE:halvorn_repair> ${HALVORN_MANIFEST_ARCH})
 
 # The tests that need Windows run here under Wine (the toolchain names the emulator). A 32-bit build's
-# programs run only where the kernel runs 32-bit code; elsewhere its tests are listed and skipped.
+# programs run only where the kernel runs 32-bit code and 32-bit Wine is installed; elsewhere its
+# tests are listed and skipped.
 if(CMAKE_CROSSCOMPILING_EMULATOR)
+  # Wine draws every window through X: each test under Wine runs on the display that DISPLAY names,
+  # or else on one of its own, so that ctest alone runs them on a machine without a screen.
+  list(PREPEND CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/with-display)
   set(HALVORN_WINE_SKIP_REASON "")
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit --wine
       RESULT_VARIABLE runs_32bit OUTPUT_VARIABLE reason OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT runs_32bit EQUAL 0)
       # A probe that could not even say why still means no.
@@ -141,6 +145,9 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   else()
     file(REMOVE ${CMAKE_BINARY_DIR}/CTestCustom.cmake)
   endif()
+  # That each of them gets a display through its own command, wherever the build runs.
+  add_test(NAME halvorn_wine_test_registration
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/check-wine-tests ${CMAKE_CTEST_COMMAND} ${CMAKE_BINARY_DIR})
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
