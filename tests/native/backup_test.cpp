@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/restore_message.h"
 #include "engine/backup_names.h"
 #include "engine/backup_restore.h"
 #include "engine/registry_cleaner.h"
@@ -316,6 +317,8 @@ TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItsel
     EXPECT_EQ(refused.restoredCount, 0);
     EXPECT_EQ(restoreLines[3], "Restore refused: C:\\Temp\\Brimwell12-7-2026 9h5m4s.reg, another account can have written "
                                "it. Nothing was written.");
+    EXPECT_EQ(RestoreMessage(refused, u"C:\\Temp\\r.log"),
+              u"Nothing was restored: " + refused.refusal + u".\n\nThe log: C:\\Temp\\r.log");
     for (const char16_t* commandLine : {u"/Restore /Report", u"/Restore /Offline", u"/Restore a /Restore b"}) {
         EXPECT_TRUE(Restore(commandLine).refused);
     }
@@ -325,6 +328,9 @@ TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItsel
     registry.MakeReadOnly(kService);
     const RestoreResult partly = Restore(u"/Restore");
     EXPECT_EQ(partly, (RestoreResult{kBackupPath, 3, 0}));
+    EXPECT_EQ(RestoreMessage(partly, u"r.log"),
+              u"Restored 0 of the 3 trees in\n" + std::u16string(kBackupPath) +
+                  u"\n\nThe others could not be written back whole; the log names them.\n\nThe log: r.log");
     EXPECT_FALSE(registry.Exists(kDevice + u"\\0000"));
     EXPECT_EQ(restoreLines[3], "Not restored whole (error 5): HKLM\\SYSTEM\\ControlSet001\\Services\\" + kServiceName +
                                    "\\$%&'(a");
