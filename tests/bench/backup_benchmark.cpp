@@ -1,11 +1,10 @@
 // Deletes one invalid key with a large subtree, with and without saving it to the backup first:
-// the backup's cost in time, registry calls and file size; then restores the tree from it.
+// the backup's cost in time, registry calls and file size.
 #include <benchmark/benchmark.h>
 
 #include <string>
 
 #include "engine/registry_cleaner.h"
-#include "engine/backup_restore.h"
 #include "tests/bench/large_tree.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"
@@ -53,44 +52,11 @@ void DeleteLargeTree(benchmark::State& state, bool withBackup) {
     state.counters["deleted"] = deleted;
 }
 
-// Puts the tree back from the backup that its deletion wrote: the file read, judged and written.
-void BM_RestoreLargeTree(benchmark::State& state) {
-    MemoryRegistry registry;
-    const long keys = BuildLargeTree(registry, kInvalidKey);
-    MemoryLogPlatform files;
-    RepairLog log(files);
-    BackupFile backup(log.Files());
-    RegistryCleaner cleaner(registry, log, &backup);
-    cleaner.WalkRoot(u"SYSTEM\\ControlSet001\\Services", true);
-    const std::u16string commandLine = u"/Restore \"" + backup.Path() + u"\"";
-    std::uint64_t calls = 0;
-    std::int32_t restored = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        if (registry.Exists(kInvalidKey)) {
-            registry.RemoveTree(kInvalidKey);
-        }
-        const std::uint64_t callsBefore = registry.Calls().Total();
-        state.ResumeTiming();
-
-        restored = BackupRestore(registry, log, files).Run(commandLine).restoredCount;
-
-        state.PauseTiming();
-        calls = registry.Calls().Total() - callsBefore;
-        state.ResumeTiming();
-    }
-    state.counters["keys_per_s"] =
-        benchmark::Counter(static_cast<double>(keys), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["calls_per_key"] = static_cast<double>(calls) / static_cast<double>(keys);
-    state.counters["restored_trees"] = restored;
-}
-
 void BM_DeleteLargeTreeWithBackup(benchmark::State& state) { DeleteLargeTree(state, true); }
 void BM_DeleteLargeTreeWithoutBackup(benchmark::State& state) { DeleteLargeTree(state, false); }
 
 BENCHMARK(BM_DeleteLargeTreeWithBackup)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_DeleteLargeTreeWithoutBackup)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_RestoreLargeTree)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 }  // namespace halvorn
