@@ -6,6 +6,7 @@
 
 #include "app/current_user.h"
 #include "app/exit_code.h"
+#include "app/restore_run.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/system_repair.h"
@@ -39,8 +40,14 @@ RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
         ActivateRunningInstance(LoadResourceString(IDS_APP_TITLE).c_str());
         return {RunOutcome::End::AnotherCopyRunning, {}};
     case StartupAction::SilentRun:
+        if (options.restore.target != RestoreTarget::None) {
+            return RunRestore(arguments, true);
+        }
         return {RunOutcome::End::Repaired, RunSystemRepair(arguments)};
     case StartupAction::WizardRun:
+        if (options.restore.target != RestoreTarget::None) {
+            return RunRestore(arguments, false);  // a message box, not the wizard
+        }
         return RunWizard(arguments);
     }
     return {};

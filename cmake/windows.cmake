@@ -5,6 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 
 halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/windows_registry.cpp engine/windows_offline_platform.cpp
+  engine/windows_backup_source.cpp
   log/windows_log_platform.cpp log/windows_private_file.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
@@ -42,7 +43,7 @@ set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
 
 add_executable(halvorn_repair WIN32
   app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
-  app/wizard_run.cpp $<TARGET_OBJECTS:halvorn_resources>)
+  app/restore_run.cpp app/wizard_run.cpp $<TARGET_OBJECTS:halvorn_resources>)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
 target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
@@ -152,6 +153,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
   target_link_libraries(halvorn_wine_benchmark PRIVATE halvorn_windows)
+
+  # The program's restore of a large backup against Wine's "reg import" of it: run by hand, prints
+  # figures. The program's path is its argument.
+  add_executable(halvorn_restore_benchmark tests/bench/wine/restore_benchmark.cpp)
+  target_link_options(halvorn_restore_benchmark PRIVATE -municode)
+  target_link_libraries(halvorn_restore_benchmark PRIVATE halvorn_windows)
 
   # The wizard's responsiveness during a large repair, and the program's start: run by hand under
   # a display, prints figures. The program's path is its argument.

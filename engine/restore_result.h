@@ -13,6 +13,8 @@ struct RestoreResult {
     // The file was refused as a whole, or none was found: nothing was written. refusal says why.
     bool refused = false;
     std::u16string refusal{};
+
+    bool operator==(const RestoreResult&) const = default;
 };
 
 }  // namespace halvorn

@@ -21,8 +21,9 @@ SecurityId CopyOf(PSID sid) {
     return SecurityId(bytes, bytes + GetLengthSid(sid));
 }
 
-// What the handle shows of the file behind it.
-ExistingFile Describe(HANDLE file) {
+}  // namespace
+
+ExistingFile DescribeFile(HANDLE file) {
     ExistingFile facts;
     facts.diskFile = GetFileType(file) == FILE_TYPE_DISK;
     BY_HANDLE_FILE_INFORMATION information{};
@@ -41,7 +42,43 @@ ExistingFile Describe(HANDLE file) {
     return facts;
 }
 
-}  // namespace
+FileWriters WritersOf(HANDLE file) {
+    // The rights that change what the file holds, or who may.
+    constexpr ACCESS_MASK kChangeRights =
+        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    PACL accessList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &accessList, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return {true, {}};
+    }
+    const std::unique_ptr<void, LocalMemoryFree> freed(descriptor);
+    if (accessList == nullptr) {
+        return {true, {}};  // no list lets everyone in
+    }
+    FileWriters writers;
+    for (DWORD index = 0; index < accessList->AceCount; ++index) {
+        ACE_HEADER* entry = nullptr;
+        if (!GetAce(accessList, index, reinterpret_cast<void**>(&entry))) {
+            return {true, {}};
+        }
+        // Denying entries only take rights away, and inherit-only ones apply to the folder's children.
+        if ((entry->AceFlags & INHERIT_ONLY_ACE) != 0 || entry->AceType == ACCESS_DENIED_ACE_TYPE ||
+            entry->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE || entry->AceType == SYSTEM_AUDIT_ACE_TYPE ||
+            entry->AceType == SYSTEM_ALARM_ACE_TYPE || entry->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE) {
+            continue;
+        }
+        // Allowing entries of other layouts name their identity elsewhere: they count as anyone's.
+        if (entry->AceType != ACCESS_ALLOWED_ACE_TYPE && entry->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
+            return {true, {}};
+        }
+        const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        if ((allowed->Mask & kChangeRights) != 0) {
+            writers.identities.push_back(CopyOf(const_cast<DWORD*>(&allowed->SidStart)));
+        }
+    }
+    return writers;
+}
 
 const SecurityId& PrivateFileOpener::RunningAccount() {
     if (!m_accountRead) {
@@ -99,7 +136,7 @@ bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
         // the search for a free one ends. A file in use is judged by the append that gets it.
         return GetLastError() == ERROR_SHARING_VIOLATION || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
-    return MayAppendTo(Describe(file.get()), RunningAccount());
+    return MayAppendTo(DescribeFile(file.get()), RunningAccount());
 }
 
 PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileAccess& access) {
@@ -127,7 +164,7 @@ PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileA
         file.failure = GetLastError() == ERROR_SHARING_VIOLATION ? AppendResult::Failed : AppendResult::Untrusted;
         return file;
     }
-    if (!MayAppendTo(Describe(file.handle.get()), RunningAccount())) {
+    if (!MayAppendTo(DescribeFile(file.handle.get()), RunningAccount())) {
         file.handle.reset();
         file.failure = AppendResult::Untrusted;
     }

@@ -26,6 +26,12 @@ struct PrivateFile {
     AppendResult failure = AppendResult::Failed;
 };
 
+// What the handle shows of the file behind it: its kind, links and owner.
+ExistingFile DescribeFile(HANDLE file);
+
+// Who besides its owner may change the file behind the handle, from its access list.
+FileWriters WritersOf(HANDLE file);
+
 // Opens the run's files as this program's own: a new file gets an access list of its own that
 // only the running account, the system account and Administrators are on, inheriting nothing from
 // the folder; an existing one is written only when MayAppendTo trusts it.
@@ -36,9 +42,10 @@ public:
     // False when a file that MayAppendTo does not trust holds path.
     bool IsFreeOrTrusted(const std::wstring& path);
 
-private:
-    // Read once; empty when the token cannot be read.
+    // The account that this process runs as; read once, empty when the token cannot be read.
     const SecurityId& RunningAccount();
+
+private:
     SECURITY_ATTRIBUTES* NewFileSecurity();
 
     bool m_accountRead = false;

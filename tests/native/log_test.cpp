@@ -192,6 +192,13 @@ TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedT
     EXPECT_FALSE(MayAppendTo({true, false, true, 1, runner}, runner));    // a symbolic link or junction
     EXPECT_FALSE(MayAppendTo({true, true, false, 1, runner}, runner));    // a folder
     EXPECT_FALSE(MayAppendTo({false, false, false, 1, runner}, runner));  // a pipe or a device
+
+    // A backup is restored from only when, besides, nobody else may change it.
+    const ExistingFile own = {true, false, false, 1, runner};
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {false, {runner, LocalSystemAccount(), AdministratorsAlias()}}, runner), u"");
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {false, {LocalSystemAccount(), other}}, runner), u"another account may change it");
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {true, {}}, runner), u"another account may change it");  // no access list
+    EXPECT_EQ(WhyNotToRestoreFrom({true, false, false, 1, other}, {}, runner), u"another account owns it");
 }
 
 TEST(TraceScopes, OnlyTheFirstScopeOfTheLogWritesTheHeader) {
