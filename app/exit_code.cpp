@@ -41,6 +41,9 @@ int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options) {
         return kCancelledByUser;
     case RunOutcome::End::Repaired:
         return RepairExitCode(outcome.repair, options.reportOnly);
+    case RunOutcome::End::Restored:
+        return outcome.restore.refused || outcome.restore.restoredCount < outcome.restore.treeCount ? kFailure
+                                                                                                  : kSuccess;
     case RunOutcome::End::Failed:
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/repair_counts.h"
+#include "engine/restore_result.h"
 #include "engine/run_options.h"
 
 namespace halvorn {
@@ -13,9 +14,11 @@ struct RunOutcome {
         AnotherCopyRunning,  // another copy holds the single-instance mutex; this one did nothing
         Cancelled,           // the wizard ended before its repair started
         Repaired,            // a repair ran: repair holds what it found and deleted
+        Restored,            // a restore ran: restore holds what it wrote back
     };
     End end = End::Failed;
-    RepairCounts repair;
+    RepairCounts repair{};
+    RestoreResult restore{};
 };
 
 // The process's exit code: 0 on every path unless the options ask for the outcome with

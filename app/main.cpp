@@ -6,6 +6,7 @@
 
 #include "app/current_user.h"
 #include "app/exit_code.h"
+#include "app/restore_run.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/system_repair.h"
@@ -18,7 +19,7 @@ namespace {
 using namespace halvorn;
 
 RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
-    const bool silent = IsSilentCommandLine(arguments);
+    const bool silent = IsSilentCommandLine(OptionTextOf(arguments));
     const bool administrator = IsCurrentUserAdmin();
     // Refused users create no mutex, so any number of them can see the refusal at once.
     std::optional<SingleInstanceMutex> mutex;
@@ -39,8 +40,14 @@ RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
         ActivateRunningInstance(LoadResourceString(IDS_APP_TITLE).c_str());
         return {RunOutcome::End::AnotherCopyRunning, {}};
     case StartupAction::SilentRun:
+        if (options.restore.target != RestoreTarget::None) {
+            return RunRestore(arguments, true);
+        }
         return {RunOutcome::End::Repaired, RunSystemRepair(arguments)};
     case StartupAction::WizardRun:
+        if (options.restore.target != RestoreTarget::None) {
+            return RunRestore(arguments, false);  // a message box, not the wizard
+        }
         return RunWizard(arguments);
     }
     return {};

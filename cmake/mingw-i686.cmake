@@ -8,5 +8,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Windows test programs run here under 32-bit Wine, in a private prefix, where the kernel runs
-# 32-bit code (the build asks scripts/runs-32bit).
+# 32-bit code and 32-bit Wine is installed (the build asks scripts/runs-32bit --wine).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run --x86)

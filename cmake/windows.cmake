@@ -5,6 +5,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 
 halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/windows_registry.cpp engine/windows_offline_platform.cpp
+  engine/windows_backup_source.cpp
   log/windows_log_platform.cpp log/windows_private_file.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 
@@ -43,7 +44,7 @@ set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
 
 add_executable(halvorn_repair WIN32
   app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
-  app/wizard_run.cpp $<TARGET_OBJECTS:halvorn_resources>)
+  app/restore_run.cpp app/wizard_run.cpp $<TARGET_OBJECTS:halvorn_resources>)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
 target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
@@ -53,11 +54,15 @@ add_test(NAME halvorn_repair_form
   COMMAND ${PROJECT_SOURCE_DIR}/tests/check-pe ${CMAKE_OBJDUMP} $<TARGET_FILE:halvorn_repair> ${HALVORN_MANIFEST_ARCH})
 
 # The tests that need Windows run here under Wine (the toolchain names the emulator). A 32-bit build's
-# programs run only where the kernel runs 32-bit code; elsewhere its tests are listed and skipped.
+# programs run only where the kernel runs 32-bit code and 32-bit Wine is installed; elsewhere its
+# tests are listed and skipped.
 if(CMAKE_CROSSCOMPILING_EMULATOR)
+  # Wine draws every window through X: each test under Wine runs on the display that DISPLAY names,
+  # or else on one of its own, so that ctest alone runs them on a machine without a screen.
+  list(PREPEND CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/with-display)
   set(HALVORN_WINE_SKIP_REASON "")
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/runs-32bit --wine
       RESULT_VARIABLE runs_32bit OUTPUT_VARIABLE reason OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT runs_32bit EQUAL 0)
       # A probe that could not even say why still means no.
@@ -143,10 +148,19 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   else()
     file(REMOVE ${CMAKE_BINARY_DIR}/CTestCustom.cmake)
   endif()
+  # That each of them gets a display through its own command, wherever the build runs.
+  add_test(NAME halvorn_wine_test_registration
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/check-wine-tests ${CMAKE_CTEST_COMMAND} ${CMAKE_BINARY_DIR})
 
   # The engine's own overhead over a bare walk of Wine's registry: run by hand, prints figures.
   add_executable(halvorn_wine_benchmark tests/bench/wine/run_overhead_benchmark.cpp)
   target_link_libraries(halvorn_wine_benchmark PRIVATE halvorn_windows)
+
+  # The program's restore of a large backup against Wine's "reg import" of it: run by hand, prints
+  # figures. The program's path is its argument.
+  add_executable(halvorn_restore_benchmark tests/bench/wine/restore_benchmark.cpp)
+  target_link_options(halvorn_restore_benchmark PRIVATE -municode)
+  target_link_libraries(halvorn_restore_benchmark PRIVATE halvorn_windows)
 
   # The wizard's responsiveness during a large repair, and the program's start: run by hand under
   # a display, prints figures. The program's path is its argument.

@@ -72,17 +72,29 @@ public:
     virtual RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
                                           RegistryValue& value) = 0;
 
+    // Opens path (backslash-separated, relative to parent) for adding subkeys and setting values,
+    // and creates it first, with every missing key above it, where it does not exist.
+    virtual RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) = 0;
+
+    // Sets the value of key that value names to exactly its type and data, replacing a value of that
+    // name.
+    virtual RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) = 0;
+
     // Deletes the key at path below parent; refused while that key has subkeys.
     virtual RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) = 0;
 
     virtual void CloseKey(RegistryKey key) = 0;
 };
 
+enum class KeyOpening { Read, CreateForWriting };
+
 // The one owner of an open key: closes it when it goes out of scope.
 class OpenedKey {
 public:
-    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* path)
-        : m_registry(registry), m_status(registry.OpenKey(parent, path, m_key)) {
+    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* path, KeyOpening opening = KeyOpening::Read)
+        : m_registry(registry),
+          m_status(opening == KeyOpening::Read ? registry.OpenKey(parent, path, m_key)
+                                               : registry.CreateKey(parent, path, m_key)) {
         if (m_status != kRegistrySuccess) {
             m_key = 0;
         }

@@ -10,14 +10,12 @@
 #include "engine/backup_file.h"
 #include "engine/key_tree_export.h"
 #include "engine/registry.h"
+#include "engine/repair_scope.h"
 #include "engine/reported_keys.h"
 #include "engine/run_options.h"
 #include "log/repair_log.h"
 
 namespace halvorn {
-
-// Keys whose names begin with these five characters are invalid.
-inline constexpr std::u16string_view InvalidKeyPrefix = u"$%&'(";
 
 // The engine of one repair run: finds the invalid keys below the selected keys, saves each tree to
 // the backup file, deletes it, counts them and logs every deletion. Create one with both counts 0,

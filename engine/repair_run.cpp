@@ -4,6 +4,7 @@
 
 #include "engine/ascii_case.h"
 #include "engine/registry_cleaner.h"
+#include "engine/repair_scope.h"
 #include "engine/run_options.h"
 #include "engine/target_services.h"
 #include "log/trace_scope.h"
@@ -25,12 +26,6 @@ constexpr std::array<RepairRoot, 3> kRepairRoots = {{
     {u"HKLM\\%s\\%s\\Enum", u"%s\\%s\\Enum"},
     {u"HKLM\\%s\\%s\\Control", u"%s\\%s\\Control"},
 }};
-
-// Selected by prefix alone, so a backup such as "ControlSetBackup" is walked too.
-bool IsControlSetName(std::u16string_view name) {
-    return StartsWithIgnoringAsciiCase(name, u"CONTROLSET") ||
-           StartsWithIgnoringAsciiCase(name, u"CURRENTCONTROLSET");
-}
 
 }  // namespace
 

@@ -22,11 +22,12 @@ bool HasOption(const OptionList& options, std::u16string_view name) {
 }  // namespace
 
 RunOptions ReadRunOptions(std::u16string_view commandLine) {
+    const std::u16string optionText = OptionTextOf(commandLine);
     OptionList options;
-    options.Parse(commandLine);
+    options.Parse(optionText);
     return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
             HasOption(options, NoBackupOption), HasOption(options, ExitCodeOption),
-            ReadOfflineRequest(options, commandLine)};
+            ReadOfflineRequest(options, optionText), ReadRestoreRequest(options, commandLine)};
 }
 
 }  // namespace halvorn

@@ -90,6 +90,26 @@ RegistryStatus WindowsRegistry::EnumerateValue(RegistryKey key, std::uint32_t in
     return ERROR_MORE_DATA;
 }
 
+RegistryStatus WindowsRegistry::CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) {
+    HKEY key = nullptr;
+    // A restore only adds: subkeys below the key and values in it.
+    constexpr REGSAM kAccess = KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
+    LSTATUS status = RegCreateKeyExW(ToHkey(parent), Widen(path), 0, nullptr, REG_OPTION_NON_VOLATILE, kAccess,
+                                     nullptr, &key, nullptr);
+    if (status == ERROR_CHILD_MUST_BE_VOLATILE) {
+        // Below a key that lives only until the next start, every key does, as the deleted ones did.
+        status = RegCreateKeyExW(ToHkey(parent), m_path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, kAccess, nullptr,
+                                 &key, nullptr);
+    }
+    opened = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(key) : 0;
+    return status;
+}
+
+RegistryStatus WindowsRegistry::SetValue(RegistryKey key, const RegistryValue& value) {
+    return RegSetValueExW(ToHkey(key), Widen(value.name.c_str()), 0, value.type, value.data.data(),
+                          static_cast<DWORD>(value.data.size()));
+}
+
 RegistryStatus WindowsRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {
     return RegDeleteKeyW(ToHkey(parent), Widen(path));
 }

@@ -18,6 +18,8 @@ public:
                                    std::uint32_t capacity) override;
     RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
                                   RegistryValue& value) override;
+    RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override;
     RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
     void CloseKey(RegistryKey key) override;
 

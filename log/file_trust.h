@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "log/security_id.h"
 
@@ -27,11 +29,28 @@ struct ExistingFile {
     FileIdentity identity{};
 };
 
-// True when the file can only have come from this program: an earlier run in the same second, by
-// this account or by another that administers the machine. Any other account can create files in
-// a shared temporary folder under a name it predicts, or link a name there to a file of its
-// choosing; a run must then neither append to that file nor write through that link.
-bool MayAppendTo(const ExistingFile& file, const SecurityId& runningAccount);
+// Who besides its owner may change a file, from its access list: the identities that an allowing
+// entry grants the right to write its data, its access list or its owner.
+struct FileWriters {
+    bool anyone = false;  // no access list at all, or an entry that cannot be read as one identity
+    std::vector<SecurityId> identities;
+};
+
+// Why the file cannot only have come from this program, or empty when it can: an earlier run in
+// the same second, by this account or by another that administers the machine. Any other account
+// can create files in a shared temporary folder under a name it predicts, or link a name there to
+// a file of its choosing; a run must then neither append to that file nor write through that link.
+std::u16string_view WhyNotFromThisProgram(const ExistingFile& file, const SecurityId& runningAccount);
+
+inline bool MayAppendTo(const ExistingFile& file, const SecurityId& runningAccount) {
+    return WhyNotFromThisProgram(file, runningAccount).empty();
+}
+
+// Why a backup may not be restored from, or empty when it may: what MayAppendTo asks, and nobody
+// but this account, the system account and Administrators may change it. Restoring writes what the
+// file says into HKLM as an administrator.
+std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers,
+                                        const SecurityId& runningAccount);
 
 // The file that the run's first write under one of its names found or made there; empty before.
 using WrittenFile = std::optional<ExistingFile>;

@@ -44,7 +44,7 @@ std::optional<FileIdentity> IdentityOf(HANDLE file) {
     return IdentityIn(information);
 }
 
-ExistingFile Describe(HANDLE file) {
+ExistingFile DescribeFile(HANDLE file) {
     ExistingFile facts;
     facts.diskFile = GetFileType(file) == FILE_TYPE_DISK;
     BY_HANDLE_FILE_INFORMATION information{};
@@ -62,6 +62,44 @@ ExistingFile Describe(HANDLE file) {
         facts.owner = CopyOf(owner);
     }
     return facts;
+}
+
+FileWriters WritersOf(HANDLE file) {
+    // The rights that change what the file holds, or who may.
+    constexpr ACCESS_MASK kChangeRights =
+        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    PACL accessList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &accessList, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return {true, {}};
+    }
+    const std::unique_ptr<void, LocalMemoryFree> freed(descriptor);
+    if (accessList == nullptr) {
+        return {true, {}};  // no list lets everyone in
+    }
+    FileWriters writers;
+    for (DWORD index = 0; index < accessList->AceCount; ++index) {
+        ACE_HEADER* entry = nullptr;
+        if (!GetAce(accessList, index, reinterpret_cast<void**>(&entry))) {
+            return {true, {}};
+        }
+        // Denying entries only take rights away, and inherit-only ones apply to the folder's children.
+        if ((entry->AceFlags & INHERIT_ONLY_ACE) != 0 || entry->AceType == ACCESS_DENIED_ACE_TYPE ||
+            entry->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE || entry->AceType == SYSTEM_AUDIT_ACE_TYPE ||
+            entry->AceType == SYSTEM_ALARM_ACE_TYPE || entry->AceType == SYSTEM_MANDATORY_LABEL_ACE_TYPE) {
+            continue;
+        }
+        // Allowing entries of other layouts name their identity elsewhere: they count as anyone's.
+        if (entry->AceType != ACCESS_ALLOWED_ACE_TYPE && entry->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
+            return {true, {}};
+        }
+        const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        if ((allowed->Mask & kChangeRights) != 0) {
+            writers.identities.push_back(CopyOf(const_cast<DWORD*>(&allowed->SidStart)));
+        }
+    }
+    return writers;
 }
 
 const SecurityId& PrivateFileOpener::RunningAccount() {
@@ -112,7 +150,7 @@ SECURITY_ATTRIBUTES* PrivateFileOpener::NewFileSecurity() {
 }
 
 bool PrivateFileOpener::Trusts(HANDLE file, const WrittenFile& written) {
-    return MayAppendTo(Describe(file), written, RunningAccount());
+    return MayAppendTo(DescribeFile(file), written, RunningAccount());
 }
 
 bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
@@ -139,7 +177,7 @@ PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileA
                                   security, CREATE_NEW, kFlags, nullptr));
     if (file.handle) {
         file.created = true;
-        written = Describe(file.handle.get());
+        written = DescribeFile(file.handle.get());
         return file;
     }
     const DWORD createError = GetLastError();
@@ -155,7 +193,7 @@ PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileA
         file.failure = judged && Trusts(judged.get(), written) ? AppendResult::InUse : AppendResult::Untrusted;
         return file;
     }
-    const ExistingFile found = Describe(file.handle.get());
+    const ExistingFile found = DescribeFile(file.handle.get());
     if (!MayAppendTo(found, written, RunningAccount())) {
         file.handle.reset();
         file.failure = AppendResult::Untrusted;

@@ -22,16 +22,19 @@ struct PrivateFileAccess {
 // The identity of the file behind a handle with FILE_READ_ATTRIBUTES; nothing when it cannot be read.
 std::optional<FileIdentity> IdentityOf(HANDLE file);
 
-// What the handle shows of the file behind it; the handle needs READ_CONTROL and
-// FILE_READ_ATTRIBUTES.
-ExistingFile Describe(HANDLE file);
-
 // One of the run's files, open for writing; without a handle, failure says why.
 struct PrivateFile {
     KernelHandle handle;
     bool created = false;
     AppendResult failure = AppendResult::Failed;
 };
+
+// What the handle shows of the file behind it: its kind, links, owner and identity; the handle needs
+// READ_CONTROL and FILE_READ_ATTRIBUTES.
+ExistingFile DescribeFile(HANDLE file);
+
+// Who besides its owner may change the file behind the handle, from its access list.
+FileWriters WritersOf(HANDLE file);
 
 // Opens the run's files as this program's own: a new file gets an access list of its own that
 // only the running account, the system account and Administrators are on, inheriting nothing from
@@ -50,12 +53,12 @@ public:
     // False when a file that MayAppendTo does not trust holds path.
     bool IsFreeOrTrusted(const std::wstring& path);
 
-    // Whether MayAppendTo trusts the file that the handle reaches, for the running account.
-    bool Trusts(HANDLE file, const WrittenFile& written = {});
+    // The account that this process runs as; read once, empty when the token cannot be read.
+    const SecurityId& RunningAccount();
 
 private:
-    // Read once; empty when the token cannot be read.
-    const SecurityId& RunningAccount();
+    // Whether MayAppendTo trusts the file that the handle reaches, for the running account.
+    bool Trusts(HANDLE file, const WrittenFile& written = {});
     SECURITY_ATTRIBUTES* NewFileSecurity();
 
     bool m_accountRead = false;

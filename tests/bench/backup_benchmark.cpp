@@ -5,51 +5,19 @@
 #include <string>
 
 #include "engine/registry_cleaner.h"
-#include "tests/bench/numbered_name.h"
+#include "tests/bench/large_tree.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"
 
 namespace halvorn {
 namespace {
 
-using bench::NumberedName;
+using bench::BuildLargeTree;
 using testing::MemoryLogPlatform;
 using testing::MemoryRegistry;
 
-// Below Bench\Root\Service\$%&'(Stale: 20 groups of 50 devices with 10 entries each, 10,000 keys
-// and the invalid key; every entry holds a string, a number, 64 bytes of binary data and a
-// multi-string.
-constexpr int kGroups = 20;
-constexpr int kDevices = 50;
-constexpr int kEntries = 10;
-constexpr char16_t kInvalidKey[] = u"Bench\\Root\\Service\\$%&'(Stale";
-
-long BuildTree(MemoryRegistry& registry) {
-    long keys = 1;
-    registry.CreateKey(kInvalidKey);
-    const std::vector<std::uint8_t> text = {'C', 0, ':', 0, '\\', 0, 'x', 0, 0, 0};
-    const std::vector<std::uint8_t> list = {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0};
-    const std::vector<std::uint8_t> binary(64, 0x5a);
-    for (int group = 0; group < kGroups; ++group) {
-        const std::u16string groupPath = NumberedName(std::u16string(kInvalidKey) + u"\\Group", group);
-        registry.CreateKey(groupPath);
-        ++keys;
-        for (int device = 0; device < kDevices; ++device) {
-            const std::u16string devicePath = NumberedName(groupPath + u"\\Device", device);
-            registry.CreateKey(devicePath);
-            ++keys;
-            for (int entry = 0; entry < kEntries; ++entry) {
-                const std::u16string entryPath = NumberedName(devicePath + u"\\Entry", entry);
-                registry.SetValue(entryPath, {u"Path", kRegSz, text});
-                registry.SetValue(entryPath, {u"Start", kRegDword, {3, 0, 0, 0}});
-                registry.SetValue(entryPath, {u"Data", kRegBinary, binary});
-                registry.SetValue(entryPath, {u"Names", kRegMultiSz, list});
-                ++keys;
-            }
-        }
-    }
-    return keys;
-}
+// The large tree of tests/bench/large_tree.h, below a service of a control set.
+constexpr char16_t kInvalidKey[] = u"SYSTEM\\ControlSet001\\Services\\Service\\$%&'(Stale";
 
 void DeleteLargeTree(benchmark::State& state, bool withBackup) {
     long keys = 0;
@@ -59,12 +27,12 @@ void DeleteLargeTree(benchmark::State& state, bool withBackup) {
     for (auto _ : state) {
         state.PauseTiming();
         MemoryRegistry registry;
-        keys = BuildTree(registry);
+        keys = BuildLargeTree(registry, kInvalidKey);
         MemoryLogPlatform files;
         RepairLog log(files);
         BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, withBackup ? &backup : nullptr);
-        const OpenedKey bench(registry, registry.LocalMachine(), u"Bench\\Root");
+        const OpenedKey bench(registry, registry.LocalMachine(), u"SYSTEM\\ControlSet001\\Services");
         const std::uint64_t callsBefore = registry.Calls().Total();
         state.ResumeTiming();
 

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/restore_message.h"
+#include "engine/backup_names.h"
+#include "engine/backup_restore.h"
 #include "engine/registry_cleaner.h"
 #include "engine/run_options.h"
 #include "engine/target_services.h"
@@ -70,6 +75,56 @@ protected:
         return u"\r\n[HKEY_LOCAL_MACHINE\\" + kDevice + u"\\0000\\$%&'(e]\r\n\"Name\"=\"x\\\"y\"\r\n\r\n";
     }
 
+    // Trees of random shape below the target services, with values of every type, names with the
+    // characters that the file escapes, and data of every length.
+    void SeedRandomTrees(std::uint32_t seed, int trees) {
+        std::mt19937 random(seed);
+        const auto pick = [&random](std::size_t count) { return static_cast<std::size_t>(random() % count); };
+        const std::u16string letters = u"aZ09 \"[]=@-,:;%\u00e9\u4e2d";
+        const auto name = [&](std::size_t longest) {
+            std::u16string text;
+            for (std::size_t length = pick(longest); length > 0; --length) {
+                text += letters[pick(letters.size())];
+            }
+            return text;
+        };
+        constexpr std::uint32_t kTypes[] = {kRegNone, kRegSz, kRegExpandSz, kRegBinary, kRegDword, kRegMultiSz, kRegQword, 0x12345};
+        constexpr const char16_t* kRoots[] = {u"\\Services\\", u"\\Enum\\", u"\\Control\\"};
+        for (int tree = 0; tree < trees; ++tree) {
+            std::u16string path = u"SYSTEM\\ControlSet001" + std::u16string(kRoots[pick(3)]) +
+                                  std::u16string(TargetServiceTable[pick(TargetServiceTable.size())]) + u"\\$%&'(" + name(8);
+            for (std::size_t key = 0, keys = 1 + pick(4); key < keys; ++key) {
+                for (std::size_t value = 0, values = pick(4); value < values; ++value) {
+                    std::vector<std::uint8_t> data(pick(120));
+                    for (std::uint8_t& byte : data) {
+                        byte = static_cast<std::uint8_t>(random());
+                    }
+                    registry.SetValue(path, {name(10) + u"\\" + name(3), kTypes[pick(std::size(kTypes))], data});
+                }
+                Add(path);
+                path += u"\\" + name(6) + u"x";
+            }
+        }
+    }
+
+    // Every key below SYSTEM with its values.
+    std::vector<std::pair<std::u16string, std::vector<RegistryValue>>> Contents() const {
+        std::vector<std::pair<std::u16string, std::vector<RegistryValue>>> contents;
+        for (const std::u16string& path : registry.ListTree(u"SYSTEM")) {
+            contents.emplace_back(path, registry.Values(u"SYSTEM\\" + path));
+        }
+        return contents;
+    }
+
+    // A restore started a second after the repair, so that its log has a name of its own.
+    RestoreResult Restore(std::u16string_view commandLine) {
+        ++files.now.second;
+        RepairLog restoreLog(files);
+        const RestoreResult result = BackupRestore(registry, restoreLog, files).Run(commandLine);
+        restoreLines = LinesAfterHeader(files.files.at(restoreLog.Path()));
+        return result;
+    }
+
     bool HasBackup() const { return files.files.contains(kBackupPath); }
 
     // The backup's text after its byte-order mark and header line.
@@ -95,6 +150,7 @@ protected:
     RepairLog log{files};
     BackupFile backup{log.Files()};
     RegistryCleaner cleaner{registry, log, &backup};
+    Lines restoreLines;
 };
 
 TEST_F(BackupRun, SavesEveryTreeBesideTheLogBeforeDeletingIt) {
@@ -234,6 +290,80 @@ TEST_F(BackupRun, AReportThroughTheCurrentControlSetLinkListsWhatADeletingRunDel
     expected.insert(expected.end() - 4, "Report only: no key was deleted.");
     expected[expected.size() - 2] = "Deleted registry keys count\t: 0";
     EXPECT_EQ(LinesAfterHeader(reportFiles.OnlyFile()), expected);
+}
+
+TEST_F(BackupRun, ARestorePutsBackExactlyWhatTheRepairDeletedAndASecondChangesNothing) {
+    SeedThreeTrees();
+    SeedRandomTrees(20261209, 40);
+    const auto before = Contents();
+    cleaner.Run(u"/noui");
+    ASSERT_EQ(cleaner.deletedCount, cleaner.invalidCount);
+    ASSERT_NE(Contents(), before);
+
+    const RestoreResult restored = Restore(u"/noui /Restore /ExitCode");
+    EXPECT_EQ(restored, (RestoreResult{kBackupPath, cleaner.deletedCount, cleaner.deletedCount}));
+    EXPECT_EQ(Contents(), before);
+    ASSERT_EQ(restoreLines.size(), 3u + cleaner.deletedCount + 4u);
+    EXPECT_EQ(restoreLines[1], "Restore of C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg into HKLM\\SYSTEM");
+    EXPECT_NE(std::find(restoreLines.begin(), restoreLines.end(),
+                        "HKLM\\SYSTEM\\ControlSet001\\Services\\" + kServiceName + "\\$%&'(a"),
+              restoreLines.end());
+    EXPECT_EQ(restoreLines[restoreLines.size() - 2], "Restored trees count\t: " + std::to_string(cleaner.deletedCount));
+
+    EXPECT_EQ(Restore(u"/Restore \"C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg\""), restored);
+    EXPECT_EQ(Contents(), before);
+}
+
+TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItselfWhereItsKeyIsGone) {
+    SeedThreeTrees();
+    cleaner.Run(u"");
+    const auto repaired = Contents();
+    // A newer file under a backup's name that another account made is passed over for the newest.
+    const std::u16string planted = u"C:\\Temp\\Brimwell12-7-2026 9h5m4s.reg";
+    files.files[planted] = files.files.at(kBackupPath);
+    files.plantedFiles.insert(planted);
+    const RestoreResult refused = Restore(u"/Restore \"" + planted + u"\"");
+    EXPECT_TRUE(refused.refused);
+    EXPECT_EQ(refused.restoredCount, 0);
+    EXPECT_EQ(restoreLines[3], "Restore refused: C:\\Temp\\Brimwell12-7-2026 9h5m4s.reg, another account can have written "
+                               "it. Nothing was written.");
+    EXPECT_EQ(RestoreMessage(refused, u"C:\\Temp\\r.log"),
+              u"Nothing was restored: " + refused.refusal + u".\n\nThe log: C:\\Temp\\r.log");
+    for (const char16_t* commandLine : {u"/Restore /Report", u"/Restore /Offline", u"/Restore a /Restore b"}) {
+        EXPECT_TRUE(Restore(commandLine).refused);
+    }
+    EXPECT_EQ(Contents(), repaired);
+
+    registry.RemoveTree(kDevice + u"\\0000");
+    registry.MakeReadOnly(kService);
+    const RestoreResult partly = Restore(u"/Restore");
+    EXPECT_EQ(partly, (RestoreResult{kBackupPath, 3, 0}));
+    EXPECT_EQ(RestoreMessage(partly, u"r.log"),
+              u"Restored 0 of the 3 trees in\n" + std::u16string(kBackupPath) +
+                  u"\n\nThe others could not be written back whole; the log names them.\n\nThe log: r.log");
+    EXPECT_FALSE(registry.Exists(kDevice + u"\\0000"));
+    EXPECT_EQ(restoreLines[3], "Not restored whole (error 5): HKLM\\SYSTEM\\ControlSet001\\Services\\" + kServiceName +
+                                   "\\$%&'(a");
+    EXPECT_EQ(restoreLines[5], "Not restored, the key that held it is gone: HKLM\\SYSTEM\\ControlSet001\\Enum\\" +
+                                   std::string(TargetServiceTable[1].begin(), TargetServiceTable[1].end()) +
+                                   "\\0000\\$%&'(e");
+
+    // Into a hive loaded elsewhere, whatever hive key the backup names.
+    registry.CreateKey(u"OFFLINE\\ControlSet001\\Enum\\" + std::u16string(TargetServiceTable[1]) + u"\\0000");
+    EXPECT_EQ(Restore(u"/Offline:OFFLINE /Restore").restoredCount, 1);
+    EXPECT_EQ(registry.Values(u"OFFLINE\\ControlSet001\\Enum\\" + std::u16string(TargetServiceTable[1]) +
+                              u"\\0000\\$%&'(e"),
+              std::vector{Text(u"Name", u"x\"y")});
+}
+
+TEST(BackupNames, NewestFirstByTheTimeInTheNameThenByTheCounter) {
+    EXPECT_EQ(NewestBackupsFirst({u"Brimwell12-7-2026 9h5m3s.reg", u"Brimwell12-7-2026 9h5m3s (2).reg",
+                                  u"Brimwell1-8-2027 0h0m0s.reg", u"Brimwell12-7-2026 10h0m0s.reg",
+                                  u"Brimwell12-7-2026 9h5m3s (10).REG", u"Brimwell12-7-2026 9h5m3s.log",
+                                  u"Brimwell12-7-2026 9h5m3s (x).reg", u"Brimwell12-7-2026.reg", u"other.reg"}),
+              (std::vector<std::u16string>{u"Brimwell1-8-2027 0h0m0s.reg", u"Brimwell12-7-2026 10h0m0s.reg",
+                                           u"Brimwell12-7-2026 9h5m3s (10).REG", u"Brimwell12-7-2026 9h5m3s (2).reg",
+                                           u"Brimwell12-7-2026 9h5m3s.reg"}));
 }
 
 TEST(RunOptions, EachIsAnOptionOfItsOwnInAnyCase) {

@@ -223,6 +223,13 @@ TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedT
     EXPECT_TRUE(MayAppendTo(*written, written, runner));
     EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner, {7, 43}}, written, runner));  // another file
     EXPECT_FALSE(MayAppendTo({true, false, false, 2, {}, {7, 42}}, written, runner));      // a link added
+
+    // A backup is restored from only when, besides, nobody else may change it.
+    const ExistingFile own = {true, false, false, 1, runner};
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {false, {runner, LocalSystemAccount(), AdministratorsAlias()}}, runner), u"");
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {false, {LocalSystemAccount(), other}}, runner), u"another account may change it");
+    EXPECT_EQ(WhyNotToRestoreFrom(own, {true, {}}, runner), u"another account may change it");  // no access list
+    EXPECT_EQ(WhyNotToRestoreFrom({true, false, false, 1, other}, {}, runner), u"another account owns it");
 }
 
 TEST(TraceScopes, OnlyTheFirstScopeOfTheLogWritesTheHeader) {

@@ -1,11 +1,13 @@
-// The lines of a registry editor export. The expected texts are what "reg export" writes for the
-// same values.
+// The lines of a registry editor export, written and read back. The expected texts are what
+// "reg export" writes for the same values.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "engine/reg_file_format.h"
+#include "engine/reg_file_reader.h"
+#include "engine/restore_plan.h"
 #include "tests/support/utf16_text.h"
 
 namespace halvorn {
@@ -30,9 +32,18 @@ std::vector<std::uint8_t> Counting(int count) {
     return bytes;
 }
 
+// A backup's bytes: the byte-order mark, the header, then text.
+std::string BackupBytes(std::u16string_view text) {
+    return "\xFF\xFE" + EncodeUtf16Le(kRegFileHeader) + EncodeUtf16Le(text);
+}
+
+// The value's lines, which must read back as the same value.
 std::u16string Lines(const RegistryValue& value) {
     std::u16string text;
     EXPECT_TRUE(AppendRegValueLines(text, value));
+    const RegFileContent read = ReadRegFile(BackupBytes(u"[HKEY_LOCAL_MACHINE\\K]\r\n" + text));
+    EXPECT_EQ(read.fault, u"");
+    EXPECT_EQ(read.keys.size() == 1 ? read.keys[0].values : std::vector<RegistryValue>{}, std::vector{value});
     return text;
 }
 
@@ -132,6 +143,60 @@ TEST(RegFileKey, AKeyLineFollowsABlankLineAndKeepsItsNameAsItIs) {
     std::u16string text;
     EXPECT_TRUE(AppendRegKeyLine(text, u"SYSTEM\\Set\\Services\\X\\$%&'(a]b c]"));
     EXPECT_EQ(text, u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Set\\Services\\X\\$%&'(a]b c]]\r\n");
+}
+
+TEST(RegFileRead, TakesOnlyWhatTheToolWritesAndOnlyTheTreesThatARepairDeletes) {
+    const std::u16string key = u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services\\X\\$%&'(a";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::size_t faultLine;  // 0: read and planned as one tree
+        std::u16string_view fault;
+    } rows[] = {
+        {"a tree", BackupBytes(key + u"]\r\n@=\"a\\\\b\\\"\"\r\n" + key + u"\\Sub\\$%&'(c]\r\n\r\n"), 0, {}},
+        {"no byte-order mark", "\xFE\xFF" + EncodeUtf16Le(kRegFileHeader), 1, u"UTF-16"},
+        {"half a character", BackupBytes(key + u"]") + "x", 1, u"UTF-16"},
+        {"another header", "\xFF\xFE" + EncodeUtf16Le(u"REGEDIT4\r\n"), 1, u"Windows Registry Editor"},
+        {"a lone line feed", BackupBytes(key + u"]\r\n@=dword:00000001\n"), 4, u"line break"},
+        {"a key deleted", BackupBytes(u"\r\n[-HKEY_LOCAL_MACHINE\\SYSTEM]\r\n"), 3, u"deletion"},
+        {"a value deleted", BackupBytes(key + u"]\r\n\"v\"=-\r\n"), 4, u"deletion"},
+        {"another root", BackupBytes(u"\r\n[HKEY_CURRENT_USER\\Software]\r\n"), 3, u"outside HKEY_LOCAL_MACHINE"},
+        {"an empty key name", BackupBytes(key + u"\\\\x]\r\n"), 3, u"empty key name"},
+        {"a value before any key", BackupBytes(u"@=\"x\"\r\n"), 2, u"before the first key"},
+        {"an escape the export does not write", BackupBytes(key + u"]\r\n@=\"a\\n\"\r\n"), 4, u"value line"},
+        {"seven digits of a dword", BackupBytes(key + u"]\r\n@=dword:0000001\r\n"), 4, u"value line"},
+        {"a hex byte of one digit", BackupBytes(key + u"]\r\n@=hex:0,01\r\n"), 4, u"value line"},
+        {"text after a string", BackupBytes(key + u"]\r\n@=\"a\"b\r\n"), 4, u"value line"},
+        {"hex continued past the end", BackupBytes(key + u"]\r\n@=hex:01,\\"), 4, u"past the end"},
+        {"a selected key", BackupBytes(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services\\$%&'(a]\r\n"), 3,
+         u"outside the trees"},
+        {"a key beside the trees", BackupBytes(key + u"]\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services\\X]\r\n"),
+         5, u"outside the trees"},
+        {"not a control set", BackupBytes(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Select\\Services\\X\\$%&'(a]\r\n"), 3,
+         u"outside the trees"},
+        {"not a root of the repair",
+         BackupBytes(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Hardware Profiles\\X\\$%&'(a]\r\n"), 3,
+         u"outside the trees"},
+        {"a second hive", BackupBytes(key + u"]\r\n\r\n[HKEY_LOCAL_MACHINE\\HalvornOfflineD\\ControlSet001\\Enum\\X\\$%&'(b]\r\n"),
+         5, u"second hive"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        RegFileContent read = ReadRegFile(row.bytes);
+        const RestorePlan plan = PlanRestore(std::move(read.keys));
+        const std::size_t faultLine = read.faultLine != 0 ? read.faultLine : plan.faultLine;
+        const std::u16string_view fault = read.faultLine != 0 ? read.fault : plan.fault;
+        EXPECT_EQ(faultLine, row.faultLine);
+        EXPECT_NE(fault.find(row.fault), std::u16string_view::npos) << ::testing::PrintToString(std::u16string(fault));
+        if (row.faultLine == 0) {
+            ASSERT_EQ(plan.trees.size(), 1u);
+            EXPECT_EQ(plan.hiveKey, u"SYSTEM");
+            EXPECT_EQ(plan.trees[0].parentPath, u"ControlSet001\\Services\\X");
+            ASSERT_EQ(plan.trees[0].keys.size(), 2u);
+            EXPECT_EQ(plan.trees[0].keys[1].path, u"$%&'(a\\Sub\\$%&'(c");
+            EXPECT_EQ(plan.trees[0].keys[0].values, (std::vector<RegistryValue>{{u"", kRegSz, Utf16Bytes(u"a\\b\"\0"sv)}}));
+        }
+    }
 }
 
 TEST(RegFileText, IsLittleEndianUtf16) {

@@ -111,6 +111,7 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         RepairCounts repair;
         bool reportOnly;
         int code;
+        RestoreResult restore{};
     };
     const Row table[] = {
         {End::Repaired, {0, 0}, false, 0},
@@ -125,12 +126,16 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         {End::Cancelled, {}, false, 1602},
         {End::Refused, {}, true, 740},
         {End::Failed, {}, false, 1603},
+        {End::Restored, {}, false, 0, {u"b.reg", 2, 2}},
+        {End::Restored, {}, false, 1603, {u"b.reg", 2, 1}},  // a tree could not be written
+        {End::Restored, {}, false, 1603, {u"b.reg", 0, 0, true, u"refused"}},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(static_cast<int>(row.end));
         SCOPED_TRACE(row.repair.invalidCount);
-        EXPECT_EQ(ExitCodeFor({row.end, row.repair}, {.reportOnly = row.reportOnly, .exitCode = true}), row.code);
-        EXPECT_EQ(ExitCodeFor({row.end, row.repair}, {.reportOnly = row.reportOnly}), 0);
+        EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly, .exitCode = true}),
+                  row.code);
+        EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly}), 0);
     }
     // The wizard's completion page tells every failure of a run as the exit code does.
     for (const Row& row : table) {

@@ -69,6 +69,28 @@ AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::str
     return AppendResult::Written;
 }
 
+std::vector<std::u16string> MemoryLogPlatform::BackupNames(const std::u16string& directory) {
+    std::vector<std::u16string> names;
+    for (const auto& [path, bytes] : files) {
+        const std::u16string name = path.starts_with(directory) ? path.substr(directory.size()) : u"\\";
+        if (name.find(u'\\') == std::u16string::npos && name.starts_with(u"Brimwell") && name.ends_with(u".reg")) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+BackupRead MemoryLogPlatform::Read(const std::u16string& path) {
+    if (plantedFiles.contains(path)) {
+        return {BackupReading::Untrusted, {}, u"another account can have written it"};
+    }
+    const auto file = files.find(path);
+    if (file == files.end()) {
+        return {BackupReading::Unreadable, {}, u"it cannot be opened"};
+    }
+    return {BackupReading::Read, file->second, {}};
+}
+
 std::string MemoryLogPlatform::OnlyFile() const {
     if (files.size() > 1) {
         throw std::logic_error("more than one log file was written");

@@ -5,13 +5,14 @@
 #include <set>
 #include <string>
 
+#include "engine/backup_source.h"
 #include "log/log_platform.h"
 
 namespace halvorn::testing {
 
 // Files kept in memory, judged by the program's own trust rule, a clock that shows what the test
-// sets, and opens that can be made to fail.
-class MemoryLogPlatform final : public LogPlatform {
+// sets, and opens that can be made to fail. A restore reads its backups from the same files.
+class MemoryLogPlatform final : public LogPlatform, public BackupSource {
 public:
     std::u16string temporaryDirectory = u"C:\\Temp\\";
     LocalTime now{2026, 12, 1, 7, 9, 5, 3};  // Monday, 7 December 2026, 09:05:03
@@ -38,6 +39,11 @@ public:
     AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
                              WrittenFile& written) override;
     void Pause(std::uint32_t milliseconds) override { pausedMilliseconds += milliseconds; }
+
+    std::u16string RunDirectory() override { return temporaryDirectory; }
+    std::vector<std::u16string> BackupNames(const std::u16string& directory) override;
+    // A planted file is untrusted.
+    BackupRead Read(const std::u16string& path) override;
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;

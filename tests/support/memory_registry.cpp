@@ -46,6 +46,7 @@ struct MemoryRegistry::Node {
     bool deleted = false;
     bool undeletable = false;
     bool unopenable = false;
+    bool readOnly = false;
     bool vanishesAfterEnumeration = false;
 
     Node* Child(const std::u16string& childName) const {
@@ -59,6 +60,18 @@ struct MemoryRegistry::Node {
         }
         Node* child = position->get();
         return child->linkTarget != nullptr ? child->linkTarget : child;
+    }
+
+    // Values keep the order in which they were first set, as the Windows registry enumerates them.
+    void Set(RegistryValue value) {
+        const auto same = std::find_if(values.begin(), values.end(), [&value](const StoredValue& stored) {
+            return EqualsIgnoringAsciiCase(stored.value.name, value.name);
+        });
+        if (same != values.end()) {
+            same->value = std::move(value);
+        } else {
+            values.push_back({std::move(value)});
+        }
     }
 
     Node& AddChild(const std::u16string& childName) {
@@ -137,6 +150,14 @@ std::vector<std::u16string> MemoryRegistry::ListTree(const std::u16string& path)
     return paths;
 }
 
+std::vector<RegistryValue> MemoryRegistry::Values(const std::u16string& path) const {
+    std::vector<RegistryValue> values;
+    for (const StoredValue& stored : FindExisting(path).values) {
+        values.push_back(stored.value);
+    }
+    return values;
+}
+
 void MemoryRegistry::RemoveTree(const std::u16string& path) {
     Detach(FindExisting(path));
 }
@@ -146,15 +167,7 @@ void MemoryRegistry::SetValue(const std::u16string& path, RegistryValue value) {
         throw std::invalid_argument("registry value names have at most 16,383 characters");
     }
     CreateKey(path);
-    std::vector<StoredValue>& values = FindExisting(path).values;
-    const auto same = std::find_if(values.begin(), values.end(), [&value](const StoredValue& stored) {
-        return EqualsIgnoringAsciiCase(stored.value.name, value.name);
-    });
-    if (same != values.end()) {
-        same->value = std::move(value);
-    } else {
-        values.push_back({std::move(value)});
-    }
+    FindExisting(path).Set(std::move(value));
 }
 
 MemoryRegistry::StoredValue& MemoryRegistry::FindValue(const std::u16string& path,
@@ -175,6 +188,10 @@ void MemoryRegistry::MakeValueUnreadable(const std::u16string& path, const std::
 
 void MemoryRegistry::MakeUndeletable(const std::u16string& path) {
     FindExisting(path).undeletable = true;
+}
+
+void MemoryRegistry::MakeReadOnly(const std::u16string& path) {
+    FindExisting(path).readOnly = true;
 }
 
 void MemoryRegistry::MakeUnopenable(const std::u16string& path) {
@@ -277,6 +294,45 @@ RegistryStatus MemoryRegistry::EnumerateValue(RegistryKey key, std::uint32_t ind
         return kRegistryAccessDenied;
     }
     value = stored.value;
+    return kRegistrySuccess;
+}
+
+RegistryStatus MemoryRegistry::CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) {
+    ++m_calls.write;
+    opened = 0;
+    Node* node = Resolve(parent);
+    if (node == nullptr) {
+        return kRegistryInvalidHandle;
+    }
+    for (const std::u16string& part : SplitPath(path)) {
+        if (part.empty() || part.size() > kMaxNameLength) {
+            return kRegistryInvalidName;
+        }
+        Node* child = node->Child(part);
+        if (child == nullptr && node->readOnly) {
+            return kRegistryAccessDenied;
+        }
+        if (child == nullptr) {
+            child = &node->AddChild(part);
+            child->readOnly = node->readOnly;
+        }
+        node = child;
+    }
+    opened = m_nextHandle++;
+    m_handles.emplace(opened, node);
+    return kRegistrySuccess;
+}
+
+RegistryStatus MemoryRegistry::SetValue(RegistryKey key, const RegistryValue& value) {
+    ++m_calls.write;
+    Node* node = Resolve(key);
+    if (node == nullptr) {
+        return kRegistryInvalidHandle;
+    }
+    if (node->readOnly) {
+        return kRegistryAccessDenied;
+    }
+    node->Set(value);
     return kRegistrySuccess;
 }
 

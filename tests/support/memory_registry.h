@@ -27,12 +27,13 @@ public:
         std::uint64_t remove = 0;
         std::uint64_t close = 0;
         std::uint64_t value = 0;  // value enumerations
-        std::uint64_t Total() const { return open + query + enumerate + remove + close + value; }
+        std::uint64_t write = 0;  // keys created or opened for writing, and values set
+        std::uint64_t Total() const { return open + query + enumerate + remove + close + value + write; }
         CallCounts Since(const CallCounts& earlier) const {
             return {open - earlier.open,         query - earlier.query,
                     enumerate - earlier.enumerate, enumerated - earlier.enumerated,
                     remove - earlier.remove,     close - earlier.close,
-                    value - earlier.value};
+                    value - earlier.value,       write - earlier.write};
         }
     };
 
@@ -47,6 +48,8 @@ public:
     bool Exists(const std::u16string& path) const;
     // Every key below path (not path itself), as paths relative to it, in enumeration order.
     std::vector<std::u16string> ListTree(const std::u16string& path) const;
+    // The values of the key at path, in enumeration order.
+    std::vector<RegistryValue> Values(const std::u16string& path) const;
     // Takes the key at path away with everything below it, as unloading a hive does.
     void RemoveTree(const std::u16string& path);
     // Sets a value of the key at path, creating the key if needed. Values keep the order in which
@@ -54,8 +57,10 @@ public:
     void SetValue(const std::u16string& path, RegistryValue value);
 
     // Faults: DeleteKey of the key fails with access denied; OpenKey of it fails; the key
-    // disappears right after an enumeration has returned its name.
+    // disappears right after an enumeration has returned its name; CreateKey and SetValue below it
+    // fail with access denied.
     void MakeUndeletable(const std::u16string& path);
+    void MakeReadOnly(const std::u16string& path);
     void MakeUnopenable(const std::u16string& path);
     void MakeVanishAfterEnumeration(const std::u16string& path);
     // Enumerating the value of that name fails with access denied.
@@ -71,6 +76,8 @@ public:
                                    std::uint32_t capacity) override;
     RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index,
                                   RegistryValue& value) override;
+    RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override;
     RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
     void CloseKey(RegistryKey key) override;
 

@@ -1,5 +1,6 @@
 // The backup against Wine's real registry, with Wine's own reg.exe as the reference: the backup
-// holds what "reg export" writes for the deleted trees, and "reg import" of it restores them.
+// holds what "reg export" writes for the deleted trees, and both the program's own restore and
+// "reg import" of it put them back.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include "log/windows_log_platform.h"
 #include "tests/support/utf16_text.h"
 #include "tests/wine/child_process.h"
+#include "tests/wine/program_process.h"
 #include "tests/wine/registry_snapshot.h"
 #include "tests/wine/scratch_key.h"
 #include "tests/wine/wine_support.h"
@@ -22,6 +24,9 @@ namespace {
 
 using namespace std::string_view_literals;
 using testing::DecodeUtf16Le;
+using testing::GiveToAnotherAccount;
+using testing::ProgramPath;
+using testing::RunProcess;
 using testing::KeyExists;
 using testing::ReadFile;
 using testing::RunReg;
@@ -53,6 +58,7 @@ protected:
     void TearDown() override {
         DeleteFileW(m_logPath.c_str());
         DeleteFileW(m_backupPath.c_str());
+        testing::DeleteRunFiles();  // the logs of the program's restores
     }
 
     // Sets a value of the key below the service, creating the key.
@@ -92,6 +98,11 @@ protected:
 
     std::string BackupBytes() const { return ReadFile(m_backupPath); }
     DWORD ImportBackup() const { return RunReg(L"import \"" + m_backupPath + L"\""); }
+    bool GiveBackupToAnotherAccount() const { return GiveToAnotherAccount({m_backupPath}); }
+    // The program's restore of the backup; its exit code.
+    DWORD RestoreBackup(const std::wstring& options) const {
+        return RunProcess(L"\"" + ProgramPath() + L"\" /noui /ExitCode /Restore \"" + m_backupPath + L"\" " + options);
+    }
 
     const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";
     ScratchKey guard{kGuard};
@@ -103,7 +114,7 @@ private:
     std::wstring m_backupPath;
 };
 
-TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees) {
+TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndTheProgramsRestorePutsTheTreesBack) {
     const std::wstring first = L"$%&'(a]b c";
     Set(first, {u"", kRegSz, Utf16Bytes(u"default \"quoted\" C:\\path\0"sv)});
     Set(first, {u"quotes \"and\" back\\slashes", kRegSz,
@@ -138,8 +149,20 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndRegImportRestoresTheTrees)
     EXPECT_TRUE(KeyExists(kGuard + L"\\" + unsavable));
     EXPECT_EQ(TextAfterHeader(BackupBytes()), exports);
     EXPECT_NE(SnapshotTree(kGuard), before);
-    EXPECT_EQ(ImportBackup(), 0u);
+    EXPECT_EQ(RestoreBackup(L""), 0u);
     EXPECT_EQ(SnapshotTree(kGuard), before);
+    // A second restore, of the newest backup found, changes nothing.
+    EXPECT_EQ(RunProcess(L"\"" + ProgramPath() + L"\" /noui /Restore /ExitCode"), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+
+    // A backup that another account owns is refused whole, and a file named "/Report" too.
+    RunRepair(u"");
+    const std::vector<testing::KeySnapshot> repaired = SnapshotTree(kGuard);
+    EXPECT_EQ(RestoreBackup(L"/Report"), 1603u);
+    if (GiveBackupToAnotherAccount()) {
+        EXPECT_EQ(RestoreBackup(L""), 1603u);
+    }
+    EXPECT_EQ(SnapshotTree(kGuard), repaired);
 }
 
 // reg export would write these so that an import changed their bytes; the backup must not. (Wine
