@@ -12,9 +12,10 @@ target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
 # The wizard's windows.
 halvorn_library(halvorn_ui
   ui/subclassed_window.cpp ui/resource_text.cpp ui/page_picture.cpp ui/prop_page.cpp ui/license_page.cpp ui/finish_page.cpp
-  ui/indicator_accessible.cpp ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp ui/fix_wizard.cpp)
-# oleacc and ole32 present the indicator to assistive technology.
-target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 oleacc ole32 user32)
+  ui/system_library.cpp ui/indicator_accessible.cpp ui/progress_static.cpp ui/repair_service.cpp ui/clean_page.cpp
+  ui/fix_wizard.cpp)
+# ole32 presents the indicator to assistive technology; oleacc is loaded when a client first asks.
+target_link_libraries(halvorn_ui PUBLIC halvorn_core comctl32 gdi32 ole32 user32)
 
 # The program: a Unicode GUI executable (entry point wWinMain) with its resources.
 enable_language(RC)
@@ -111,7 +112,8 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # The wizard in this process, with a repair of the test's own: what another process cannot see.
   file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)
   add_executable(halvorn_wizard_wine_tests ${HALVORN_WIZARD_WINE_TESTS} $<TARGET_OBJECTS:halvorn_resources>)
-  target_link_libraries(halvorn_wizard_wine_tests PRIVATE halvorn_ui halvorn_wizard_driver oleaut32 gtest gtest_main)
+  target_link_libraries(halvorn_wizard_wine_tests PRIVATE
+    halvorn_ui halvorn_wizard_driver oleacc oleaut32 gtest gtest_main)
   halvorn_wine_test_cases(halvorn_wizard_wine_tests)
   # The same walk at 125 %, 150 % and 200 % display scaling, and at 100 % in a white-on-black
   # high-contrast colour scheme, each in a Wine prefix of its own (a name and its setting): slow, so

@@ -20,4 +20,13 @@ bool BackupFile::Append(std::u16string_view treeText) {
     return m_files.AppendToBackup(fileStart, tree) && (m_copy == nullptr || m_copy->AppendToBackup(fileStart, tree));
 }
 
+std::u16string BackupFile::LostPath() const {
+    for (const RunFiles* files : {&m_files, m_copy}) {
+        if (files != nullptr && files->BackupLost()) {
+            return files->BackupPath();
+        }
+    }
+    return {};
+}
+
 }  // namespace halvorn

@@ -30,6 +30,10 @@ public:
     // as it was.
     bool Append(std::u16string_view treeText);
 
+    // The path of a backup that holds trees of this run but is no longer the run's own file (see
+    // RunFiles::BackupLost), so that no further tree can be saved; empty while there is none.
+    std::u16string LostPath() const;
+
 private:
     RunFiles& m_files;
     RunFiles* m_copy = nullptr;

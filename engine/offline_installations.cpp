@@ -24,11 +24,16 @@ std::u16string SystemHiveFile(std::u16string_view windowsDirectory) {
 
 std::vector<std::u16string> FindOfflineInstallations(OfflinePlatform& platform) {
     // Windows spells its paths in any case: "C:\WINDOWS" is the running one as much as "c:\Windows".
+    // A subst drive, or a second letter of the system volume, reaches it under another name: the
+    // folder's identity tells it, and loading its hive, which is in use, would fail the run.
     const std::u16string running(WithoutTrailingSeparator(platform.WindowsDirectory()));
+    const std::optional<FileIdentity> runningIdentity = platform.Identity(running);
     std::vector<std::u16string> installations;
     for (const std::u16string& drive : platform.FixedDrives()) {
         const std::u16string windows = std::u16string(WithoutTrailingSeparator(drive)) + u"\\Windows";
-        if (!EqualsIgnoringAsciiCase(windows, running) && platform.IsFile(SystemHiveFile(windows))) {
+        const bool isRunning = EqualsIgnoringAsciiCase(windows, running) ||
+                               (runningIdentity && platform.Identity(windows) == runningIdentity);
+        if (!isRunning && platform.IsFile(SystemHiveFile(windows))) {
             installations.push_back(windows);
         }
     }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/registry.h"
+#include "log/file_trust.h"
 
 namespace halvorn {
 
@@ -26,11 +29,21 @@ public:
     // Whether path names a file (not a directory).
     virtual bool IsFile(const std::u16string& path) = 0;
 
+    // The identity of the file or folder that path reaches, through any links on the way; nothing
+    // when it cannot be read.
+    virtual std::optional<FileIdentity> Identity(const std::u16string& path) = 0;
+
+    // Whether path is itself a junction, a symbolic link or another reparse point.
+    virtual bool IsReparsePoint(const std::u16string& path) = 0;
+
     // Loads the hive file at HKLM\keyName, which must not exist yet.
     virtual RegistryStatus LoadHive(const std::u16string& keyName, const std::u16string& file) = 0;
 
     // Unloads the hive at HKLM\keyName; refused while a handle into it is open.
     virtual RegistryStatus UnloadHive(const std::u16string& keyName) = 0;
+
+    // Waits before a refused unload is tried again.
+    virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace halvorn

@@ -23,8 +23,8 @@ constexpr std::u16string_view kNoneFoundLine =
 constexpr std::u16string_view kLoadedLine = u"Offline: %s, its hive %s loaded at HKLM\\%s.";
 constexpr std::u16string_view kNoFreeKeyLine = u"Offline: %s: no free key below HKLM to load its hive at.";
 constexpr std::u16string_view kNotLoadableLine = u"Offline: %s: its hive %s could not be loaded (error %d).";
-constexpr std::u16string_view kNotUnloadedLine =
-    u"Offline: HKLM\\%s could not be unloaded (error %d): unload it with reg unload HKLM\\%s.";
+constexpr std::u16string_view kLinkedFolderLine =
+    u"Offline: %s is a link: no copy of the log or the backup is written below it.";
 
 }  // namespace
 
@@ -79,7 +79,7 @@ bool OfflineRun::RepairInstallation(const std::u16string& windowsDirectory) {
         m_log.WriteLine(kNoFreeKeyLine, windowsDirectory);
         return false;
     }
-    LoadedHive hive(m_platform, *keyName, file);
+    LoadedHive hive(m_platform, *keyName, file, &m_log);
     if (!hive) {
         m_log.WriteLine(kNotLoadableLine, windowsDirectory, file, hive.LoadStatus());
         return false;
@@ -87,17 +87,26 @@ bool OfflineRun::RepairInstallation(const std::u16string& windowsDirectory) {
     m_log.WriteLine(kLoadedLine, windowsDirectory, file, *keyName);
     // The repair has closed every key it opened by the time it returns, so the hive can go.
     const bool repaired = RepairHive({*keyName, windowsDirectory});
-    if (const RegistryStatus status = hive.Unload(); status != kRegistrySuccess) {
-        m_log.WriteLine(kNotUnloadedLine, *keyName, status, *keyName);
-        return false;
+    return hive.Unload() && repaired;
+}
+
+RunFiles* OfflineRun::CopyInto(const std::u16string& windowsDirectory) {
+    // On a disk from elsewhere either folder can be a junction into the running Windows' System32,
+    // where this elevated run would otherwise create its files.
+    const std::u16string temporary = windowsDirectory + u"\\Temp";
+    for (const std::u16string& folder : {windowsDirectory, temporary}) {
+        if (m_platform.IsReparsePoint(folder)) {
+            m_log.WriteLine(kLinkedFolderLine, folder);
+            return nullptr;
+        }
     }
-    return repaired;
+    return &m_log.CopyInto(temporary + u"\\");
 }
 
 bool OfflineRun::RepairHive(const OfflineHive& hive) {
     // An installation keeps its files in its own Windows\Temp too: a Windows PE's temporary folder
     // lies on a RAM disk that the restart into the repaired Windows loses.
-    RunFiles* copy = hive.windowsDirectory.empty() ? nullptr : &m_log.CopyInto(hive.windowsDirectory + u"\\Temp\\");
+    RunFiles* copy = hive.windowsDirectory.empty() ? nullptr : CopyInto(hive.windowsDirectory);
     if (m_backup != nullptr) {
         m_backup->CopyTo(copy);
     }

@@ -38,6 +38,9 @@ private:
     bool RepairInstallation(const std::u16string& windowsDirectory);
     // The repair of one hive, loaded by now: every per-hive step of a run belongs here.
     bool RepairHive(const OfflineHive& hive);
+    // The files beside the installation's copy of the log, in its Windows\Temp; null, with a log
+    // line, where that folder or Windows itself is a link.
+    RunFiles* CopyInto(const std::u16string& windowsDirectory);
 
     RegistryCleaner& m_cleaner;
     Registry& m_registry;

@@ -9,6 +9,8 @@ namespace halvorn {
 namespace {
 
 constexpr std::u16string_view kFoundKeyLine = u"%s\\%s";
+constexpr std::u16string_view kBackupLostLine =
+    u"Backup: %s is no longer this run's own file, so the invalid keys not saved to it yet are kept.";
 
 }  // namespace
 
@@ -100,8 +102,18 @@ bool RegistryCleaner::SaveTree(RegistryKey parentKey, std::size_t depth) {
         return true;
     }
     m_treeText.clear();
-    return m_treeExport.AppendTree(parentKey, FoundKeyPath(depth), m_treeText) &&
-           m_backup->Append(m_treeText);
+    if (!m_treeExport.AppendTree(parentKey, FoundKeyPath(depth), m_treeText)) {
+        return false;
+    }
+    if (m_backup->Append(m_treeText)) {
+        return true;
+    }
+    // Said once for each backup that is lost, where the first tree that it could not take stays.
+    if (const std::u16string lost = m_backup->LostPath(); !lost.empty() && lost != m_reportedLostBackup) {
+        m_log.WriteLine(kBackupLostLine, lost);
+        m_reportedLostBackup = lost;
+    }
+    return false;
 }
 
 bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {

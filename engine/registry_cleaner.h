@@ -92,6 +92,8 @@ private:
     std::u16string m_keyPath;
     KeyTreeExport m_treeExport;
     std::u16string m_treeText;
+    // The last backup that the log has named as lost.
+    std::u16string m_reportedLostBackup;
     // One set per level of the walk, kept off the stack so that a tree as deep as the registry
     // allows cannot exhaust it, and reused from one subtree to the next.
     std::vector<std::unique_ptr<ScanBuffers>> m_scanBuffers;

@@ -32,6 +32,9 @@ constexpr std::array<RepairRoot, 3> kRepairRoots = {{
 void RegistryCleaner::Run(std::u16string_view text) {
     Begin(text);
     systemKeyOpened = RepairHive(u"SYSTEM");
+    if (!systemKeyOpened) {
+        m_log.WriteLine(u"HKLM\\SYSTEM could not be opened: nothing was repaired.");
+    }
     End();
 }
 

@@ -1,5 +1,7 @@
 #include "engine/windows_offline_platform.h"
 
+#include "log/windows_private_file.h"
+
 namespace halvorn {
 
 namespace {
@@ -88,6 +90,20 @@ bool WindowsOfflinePlatform::IsFile(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::optional<FileIdentity> WindowsOfflinePlatform::Identity(const std::u16string& path) {
+    // FILE_FLAG_BACKUP_SEMANTICS opens a folder too.
+    const KernelHandle file(CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file ? IdentityOf(file.get()) : std::nullopt;
+}
+
+bool WindowsOfflinePlatform::IsReparsePoint(const std::u16string& path) {
+    // The attributes of a link are its own, not those of what it leads to.
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 RegistryStatus WindowsOfflinePlatform::LoadHive(const std::u16string& keyName, const std::u16string& file) {
     return RegLoadKeyW(HKEY_LOCAL_MACHINE, Wide(keyName).c_str(), Wide(file).c_str());
 }
@@ -95,5 +111,7 @@ RegistryStatus WindowsOfflinePlatform::LoadHive(const std::u16string& keyName, c
 RegistryStatus WindowsOfflinePlatform::UnloadHive(const std::u16string& keyName) {
     return RegUnLoadKeyW(HKEY_LOCAL_MACHINE, Wide(keyName).c_str());
 }
+
+void WindowsOfflinePlatform::Pause(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace halvorn

@@ -23,8 +23,11 @@ public:
     std::vector<std::u16string> FixedDrives() override;
     std::u16string WindowsDirectory() override;
     bool IsFile(const std::u16string& path) override;
+    std::optional<FileIdentity> Identity(const std::u16string& path) override;
+    bool IsReparsePoint(const std::u16string& path) override;
     RegistryStatus LoadHive(const std::u16string& keyName, const std::u16string& file) override;
     RegistryStatus UnloadHive(const std::u16string& keyName) override;
+    void Pause(std::uint32_t milliseconds) override;
 
 private:
     void RestorePrivileges();

@@ -42,4 +42,17 @@ std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWrit
     return othersMayWrite ? u"another account may change it" : std::u16string_view();
 }
 
+bool MayAppendTo(const ExistingFile& file, const WrittenFile& written, const SecurityId& runningAccount) {
+    if (!written) {
+        return MayAppendTo(file, runningAccount);
+    }
+    // Judged as if the owner that it showed at the run's first write were the system account, which
+    // the rule trusts: a volume without access lists shows every file with the same owner, or none.
+    ExistingFile judged = file;
+    if (file.owner == written->owner) {
+        judged.owner = LocalSystemAccount();
+    }
+    return file.identity == written->identity && MayAppendTo(judged, runningAccount);
+}
+
 }  // namespace halvorn

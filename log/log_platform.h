@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "log/file_trust.h"
+
 namespace halvorn {
 
 // Local date and time, as the clock of the machine shows it.
@@ -22,19 +24,24 @@ enum class AppendResult {
     Written,
     Failed,     // the file could not be opened or written; it is as it was
     Untrusted,  // a file that this program cannot have made holds the name; it is left untouched
+    InUse,      // a file that the run may write holds the name, but another process has it open
+                // without sharing it (another run in the same second, while it writes)
 };
 
 // What the log needs from the operating system.
 //
 // Both appends create a file new, open to the running account, the system account and
 // Administrators only, whatever the folder would pass on. Where the name exists already, they
-// append only to a file that MayAppendTo trusts, judged through the handle that writes.
+// append only to a file that MayAppendTo trusts, given what written holds, judged through the
+// handle that writes (or, where another process shuts that out, through one that share modes do
+// not block). written records the file that the first write there found or made.
 class LogPlatform {
 public:
     virtual ~LogPlatform() = default;
 
     // The temporary directory with its trailing separator, or empty when it is unknown. For the
-    // system account it is the system's own, where Windows has one that other users cannot open.
+    // system account it is the system's own, which other users cannot open, where Windows names one
+    // and it exists.
     virtual std::u16string TemporaryDirectory() = 0;
 
     virtual LocalTime Now() = 0;
@@ -44,14 +51,17 @@ public:
     virtual bool IsFreeOrTrusted(const std::u16string& path) = 0;
 
     // Appends bytes to the file at path while other processes may read and write it.
-    virtual AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) = 0;
+    virtual AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) = 0;
 
     // Appends bytes to the file at path as one whole, and has them on the disk before it returns
     // Written; an empty file receives newFileStart first. Other processes may read the file
     // meanwhile but not write it. On failure the file is left as it was, and a file that this call
     // created is removed again.
     virtual AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                     std::string_view bytes) = 0;
+                                     std::string_view bytes, WrittenFile& written) = 0;
+
+    // Waits before an append that met a file in use is tried again.
+    virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace halvorn

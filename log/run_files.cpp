@@ -1,10 +1,17 @@
 #include "log/run_files.h"
 
-#include <limits>
-
 #include "log/text_format.h"
 
 namespace halvorn {
+
+namespace {
+
+// Another run in the same second holds a file without sharing it only while it appends to it: a
+// tree of some megabytes, flushed to the disk, takes a fraction of a second.
+constexpr int kInUseAttempts = 10;
+constexpr std::uint32_t kInUsePauseMilliseconds = 50;
+
+}  // namespace
 
 RunFiles::RunFiles(LogPlatform& platform, std::u16string name)
     : m_platform(platform), m_name(std::move(name)) {
@@ -24,11 +31,17 @@ void RunFiles::NamePaths() {
 }
 
 bool RunFiles::MoveOn() {
-    if (m_counter == std::numeric_limits<std::int32_t>::max()) {
+    if (m_counter == kLastCounter) {
+        // Without a name nothing more is written, so no tree is deleted unsaved.
+        m_name.clear();
+        m_logPath.clear();
+        m_backupPath.clear();
         return false;
     }
     ++m_counter;
     NamePaths();
+    m_logFile.reset();
+    m_backupFile.reset();
     m_logMustMove = !m_logBytes.empty();
     return true;
 }
@@ -43,39 +56,52 @@ bool RunFiles::ChooseName() {
     return true;
 }
 
+template <typename Append>
+AppendResult RunFiles::AppendWaitingForOthers(Append append) {
+    AppendResult result = append();
+    for (int attempt = 1; result == AppendResult::InUse && attempt < kInUseAttempts; ++attempt) {
+        m_platform.Pause(kInUsePauseMilliseconds);
+        result = append();
+    }
+    return result == AppendResult::InUse ? AppendResult::Failed : result;
+}
+
 // Every append goes through here, so that any untrusted name moves both files.
 template <typename Append>
-bool RunFiles::AppendMovingOn(Append append) {
+AppendResult RunFiles::AppendMovingOn(Append append) {
     if (m_name.empty() || (!m_nameChosen && !ChooseName())) {
-        return false;
+        return AppendResult::Failed;
     }
     for (;;) {
         if (m_logMustMove) {
-            const AppendResult moved = m_platform.AppendToFile(LogPath(), m_logBytes);
+            const AppendResult moved = AppendWaitingForOthers(
+                [&] { return m_platform.AppendToFile(LogPath(), m_logBytes, m_logFile); });
             if (moved == AppendResult::Untrusted) {
                 if (!MoveOn()) {
-                    return false;
+                    return AppendResult::Failed;
                 }
                 continue;
             }
             // Lines that cannot be written under the new name are lost, as any failed line is.
             m_logMustMove = false;
-            if (moved == AppendResult::Failed) {
+            if (moved != AppendResult::Written) {
                 m_logBytes.clear();
             }
         }
-        const AppendResult result = append();
-        if (result != AppendResult::Untrusted) {
-            return result == AppendResult::Written;
+        const AppendResult result = AppendWaitingForOthers(append);
+        // A backup that holds trees keeps the log beside it, so the name stays.
+        if (result != AppendResult::Untrusted || m_backupHoldsTrees) {
+            return result;
         }
         if (!MoveOn()) {
-            return false;
+            return AppendResult::Failed;
         }
     }
 }
 
 bool RunFiles::AppendToLog(std::string_view bytes) {
-    const bool written = AppendMovingOn([&] { return m_platform.AppendToFile(LogPath(), bytes); });
+    const bool written = AppendMovingOn([&] { return m_platform.AppendToFile(LogPath(), bytes, m_logFile); }) ==
+                         AppendResult::Written;
     if (written) {
         m_logBytes += bytes;
     }
@@ -83,7 +109,14 @@ bool RunFiles::AppendToLog(std::string_view bytes) {
 }
 
 bool RunFiles::AppendToBackup(std::string_view newFileStart, std::string_view bytes) {
-    return AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes); });
+    if (m_backupLost) {
+        return false;
+    }
+    const AppendResult result =
+        AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes, m_backupFile); });
+    m_backupLost = m_backupHoldsTrees && result == AppendResult::Untrusted;
+    m_backupHoldsTrees = m_backupHoldsTrees || result == AppendResult::Written;
+    return result == AppendResult::Written;
 }
 
 }  // namespace halvorn

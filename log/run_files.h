@@ -11,11 +11,16 @@ namespace halvorn {
 // The run's two files, its log and the backup of the trees it deletes, under one name:
 // "<name>.log" and "<name>.reg". A name that a file this program cannot have made already holds
 // is left to that file: both files then move on together to the first name with a counter,
-// "<name> (2).log" and "<name> (2).reg", and so on, where neither is such a file. The log lines
-// written so far move with them, so a backup always lies beside its whole log, and names planted
-// in a shared folder can neither redirect the run nor stop it.
+// "<name> (2).log" and "<name> (2).reg", and so on up to " (100)", where neither is such a file.
+// The log lines written so far move with them, so a backup always lies beside its whole log, and
+// names planted in a shared folder can neither redirect the run nor stop it. Once the backup holds
+// a tree, the name stays: where its file is then no longer the run's own, the backup takes no more
+// trees, and each one after stays in the registry.
 class RunFiles {
 public:
+    // The names with a counter that a run tries, after the one without.
+    static constexpr std::uint32_t kLastCounter = 100;
+
     // name: the directory and the file name without its extension; empty when there is none, and
     // then nothing is ever written.
     RunFiles(LogPlatform& platform, std::u16string name);
@@ -36,13 +41,20 @@ public:
     // newFileStart.
     bool AppendToBackup(std::string_view newFileStart, std::string_view bytes);
 
+    // The backup holds trees of this run, but its file is no longer the run's own (another file
+    // holds the name, or it failed the trust rule): nothing more is appended to it.
+    bool BackupLost() const { return m_backupLost; }
+
 private:
     template <typename Append>
-    bool AppendMovingOn(Append append);
+    AppendResult AppendMovingOn(Append append);
+    // Tries again, for a moment, an append that met a file that another run is writing.
+    template <typename Append>
+    AppendResult AppendWaitingForOthers(Append append);
     // Before the first write: the first name under which neither file is untrusted, so that a name
     // planted beforehand leaves no part of the log behind.
     bool ChooseName();
-    // False when no further name is left.
+    // False, with no name left, when the last counter has been tried.
     bool MoveOn();
     // Names both files after the name and the counter.
     void NamePaths();
@@ -52,10 +64,15 @@ private:
     std::uint32_t m_counter = 1;
     std::u16string m_logPath;
     std::u16string m_backupPath;
+    // The files that the run has written under the present name.
+    WrittenFile m_logFile;
+    WrittenFile m_backupFile;
     // The lines that this process has written to the log under the present name.
     std::string m_logBytes;
     bool m_logMustMove = false;
     bool m_nameChosen = false;
+    bool m_backupHoldsTrees = false;
+    bool m_backupLost = false;
 };
 
 }  // namespace halvorn

@@ -20,6 +20,21 @@ TemporaryPathQuery FindTemporaryPathQuery() {
     return reinterpret_cast<TemporaryPathQuery>(reinterpret_cast<void (*)()>(found));
 }
 
+// The folder that query names, with its trailing separator; empty when it cannot be read.
+std::wstring TemporaryPath(TemporaryPathQuery query) {
+    const DWORD needed = query(0, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring directory(needed, L'\0');
+    const DWORD length = query(needed, directory.data());
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    directory.resize(length);
+    return directory;
+}
+
 bool WriteAll(HANDLE file, std::string_view bytes) {
     DWORD written = 0;
     return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -46,16 +61,14 @@ bool AppendDurablyOrRestoreLength(HANDLE file, std::string_view newFileStart, st
 
 std::u16string WindowsLogPlatform::TemporaryDirectory() {
     static const TemporaryPathQuery query = FindTemporaryPathQuery();
-    const DWORD needed = query(0, nullptr);
-    if (needed == 0) {
-        return {};
+    std::wstring directory = TemporaryPath(query);
+    // GetTempPath2W names SystemTemp for the system account without looking whether it exists, and a
+    // partly serviced Windows or a customised Windows PE may lack it.
+    const DWORD attributes = GetFileAttributesW(directory.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        directory = TemporaryPath(GetTempPathW);
     }
-    std::wstring directory(needed, L'\0');
-    const DWORD length = query(needed, directory.data());
-    if (length == 0 || length >= needed) {
-        return {};
-    }
-    return std::u16string(directory.begin(), directory.begin() + length);
+    return std::u16string(directory.begin(), directory.end());
 }
 
 LocalTime WindowsLogPlatform::Now() {
@@ -68,10 +81,11 @@ bool WindowsLogPlatform::IsFreeOrTrusted(const std::u16string& path) {
     return m_opener.IsFreeOrTrusted(std::wstring(path.begin(), path.end()));
 }
 
-AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
-    // FILE_APPEND_DATA alone makes every write go to the current end of the file.
+AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes,
+                                              WrittenFile& written) {
+    // FILE_APPEND_DATA without FILE_WRITE_DATA makes every write go to the current end of the file.
     const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
-                                           {FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE});
+                                           {FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE}, written);
     if (!file.handle) {
         return file.failure;
     }
@@ -79,10 +93,10 @@ AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::s
 }
 
 AppendResult WindowsLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                             std::string_view bytes) {
+                                             std::string_view bytes, WrittenFile& written) {
     // Readers are let in; a second writer could interleave with the record or see it cut back.
     const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
-                                           {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, true});
+                                           {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, true}, written);
     if (!file.handle) {
         return file.failure;
     }
@@ -96,5 +110,7 @@ AppendResult WindowsLogPlatform::AppendWhole(const std::u16string& path, std::st
     }
     return AppendResult::Failed;
 }
+
+void WindowsLogPlatform::Pause(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace halvorn

@@ -11,9 +11,10 @@ public:
     std::u16string TemporaryDirectory() override;
     LocalTime Now() override;
     bool IsFreeOrTrusted(const std::u16string& path) override;
-    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) override;
-    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                             std::string_view bytes) override;
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override;
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
+                             WrittenFile& written) override;
+    void Pause(std::uint32_t milliseconds) override;
 
 private:
     PrivateFileOpener m_opener;

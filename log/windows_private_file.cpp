@@ -21,7 +21,28 @@ SecurityId CopyOf(PSID sid) {
     return SecurityId(bytes, bytes + GetLengthSid(sid));
 }
 
+FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& information) {
+    return {information.dwVolumeSerialNumber,
+            std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+}
+
+// A handle that reads only the file's attributes and security: share modes never block it, as they
+// guard only a file's data and its deletion.
+KernelHandle OpenForJudging(const std::wstring& path) {
+    return KernelHandle(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
 }  // namespace
+
+std::optional<FileIdentity> IdentityOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(file, &information)) {
+        return std::nullopt;
+    }
+    return IdentityIn(information);
+}
 
 ExistingFile DescribeFile(HANDLE file) {
     ExistingFile facts;
@@ -31,6 +52,7 @@ ExistingFile DescribeFile(HANDLE file) {
         facts.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         facts.reparsePoint = (information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         facts.linkCount = information.nNumberOfLinks;
+        facts.identity = IdentityIn(information);
     }
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -127,46 +149,56 @@ SECURITY_ATTRIBUTES* PrivateFileOpener::NewFileSecurity() {
     return &m_attributes;
 }
 
-bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
-    const KernelHandle file(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file) {
-        // Only a name that exists can be someone else's, so every name passed over is a file, and
-        // the search for a free one ends. A file in use is judged by the append that gets it.
-        return GetLastError() == ERROR_SHARING_VIOLATION || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-    }
-    return MayAppendTo(DescribeFile(file.get()), RunningAccount());
+bool PrivateFileOpener::Trusts(HANDLE file, const WrittenFile& written) {
+    return MayAppendTo(DescribeFile(file), written, RunningAccount());
 }
 
-PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileAccess& access) {
+bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
+    const KernelHandle file = OpenForJudging(path);
+    if (!file) {
+        // Only a name that exists can be someone else's, so every name passed over is a file, and
+        // the search for a free one ends.
+        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    }
+    return Trusts(file.get());
+}
+
+PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileAccess& access, WrittenFile& written) {
     PrivateFile file;
     SECURITY_ATTRIBUTES* security = NewFileSecurity();
     if (security == nullptr) {
         return file;  // a file that others could open is not made at all
     }
-    // A reparse point is opened as itself, so a link planted under the name leads nowhere.
+    // A reparse point is opened as itself, so a link planted under the name leads nowhere. Every
+    // handle can describe its file.
     constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-    file.handle.reset(CreateFileW(path.c_str(), access.rights | (access.removableIfCreated ? DELETE : 0),
-                                  access.share, security, CREATE_NEW, kFlags, nullptr));
+    const DWORD rights = access.rights | READ_CONTROL | FILE_READ_ATTRIBUTES;
+    file.handle.reset(CreateFileW(path.c_str(), rights | (access.removableIfCreated ? DELETE : 0), access.share,
+                                  security, CREATE_NEW, kFlags, nullptr));
     if (file.handle) {
         file.created = true;
+        written = DescribeFile(file.handle.get());
         return file;
     }
     const DWORD createError = GetLastError();
     if (createError != ERROR_FILE_EXISTS && createError != ERROR_ALREADY_EXISTS) {
         return file;
     }
-    file.handle.reset(CreateFileW(path.c_str(), access.rights | READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                  access.share, nullptr, OPEN_EXISTING, kFlags, nullptr));
+    file.handle.reset(CreateFileW(path.c_str(), rights, access.share, nullptr, OPEN_EXISTING, kFlags, nullptr));
     if (!file.handle) {
-        // A file that this program made opens for it; one that shuts it out came from elsewhere.
-        file.failure = GetLastError() == ERROR_SHARING_VIOLATION ? AppendResult::Failed : AppendResult::Untrusted;
+        // A file that another process holds without sharing it is judged through a handle that
+        // the holder cannot shut out: the run waits only for a file of its own kind. Any other
+        // file that shuts the run out came from elsewhere.
+        const KernelHandle judged = GetLastError() == ERROR_SHARING_VIOLATION ? OpenForJudging(path) : KernelHandle();
+        file.failure = judged && Trusts(judged.get(), written) ? AppendResult::InUse : AppendResult::Untrusted;
         return file;
     }
-    if (!MayAppendTo(DescribeFile(file.handle.get()), RunningAccount())) {
+    const ExistingFile found = DescribeFile(file.handle.get());
+    if (!MayAppendTo(found, written, RunningAccount())) {
         file.handle.reset();
         file.failure = AppendResult::Untrusted;
+    } else if (!written) {
+        written = found;
     }
     return file;
 }

@@ -19,6 +19,9 @@ struct PrivateFileAccess {
     bool removableIfCreated = false;
 };
 
+// The identity of the file behind a handle with FILE_READ_ATTRIBUTES; nothing when it cannot be read.
+std::optional<FileIdentity> IdentityOf(HANDLE file);
+
 // One of the run's files, open for writing; without a handle, failure says why.
 struct PrivateFile {
     KernelHandle handle;
@@ -26,7 +29,8 @@ struct PrivateFile {
     AppendResult failure = AppendResult::Failed;
 };
 
-// What the handle shows of the file behind it: its kind, links and owner.
+// What the handle shows of the file behind it: its kind, links, owner and identity; the handle needs
+// READ_CONTROL and FILE_READ_ATTRIBUTES.
 ExistingFile DescribeFile(HANDLE file);
 
 // Who besides its owner may change the file behind the handle, from its access list.
@@ -37,7 +41,14 @@ FileWriters WritersOf(HANDLE file);
 // the folder; an existing one is written only when MayAppendTo trusts it.
 class PrivateFileOpener {
 public:
-    PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access);
+    PrivateFileOpener() = default;
+    // The security attributes point into the opener itself.
+    PrivateFileOpener(const PrivateFileOpener&) = delete;
+    PrivateFileOpener& operator=(const PrivateFileOpener&) = delete;
+
+    // written: the file that the run's first write under path found or made, which this open
+    // records; see MayAppendTo.
+    PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access, WrittenFile& written);
 
     // False when a file that MayAppendTo does not trust holds path.
     bool IsFreeOrTrusted(const std::wstring& path);
@@ -46,6 +57,8 @@ public:
     const SecurityId& RunningAccount();
 
 private:
+    // Whether MayAppendTo trusts the file that the handle reaches, for the running account.
+    bool Trusts(HANDLE file, const WrittenFile& written = {});
     SECURITY_ATTRIBUTES* NewFileSecurity();
 
     bool m_accountRead = false;

@@ -69,13 +69,19 @@ void CCleanPage::HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount) {
     m_running = false;
     m_result = RepairCounts{static_cast<std::int32_t>(invalidCount), static_cast<std::int32_t>(deletedCount),
                             m_runFailed};
+    // The sheet has the counts before anything that can fail, and before the completion page,
+    // which shows them, becomes active.
+    SendMessageW(Sheet(), WM_REPAIR_DONE, invalidCount, deletedCount);
     PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     SendMessageW(Sheet(), WM_ENABLE_CLOSE, 1, 0);
-    // The indicator has the focus: a screen reader announces the outcome as its new name.
-    m_progress.Describe(ToWide(CompletionText(m_result->invalidCount, m_result->deletedCount,
-                                              ReadRunOptions(m_commandLine).reportOnly)));
-    // The sheet has the counts before the completion page, which shows them, becomes active.
-    SendMessageW(Sheet(), WM_REPAIR_DONE, invalidCount, deletedCount);
+    try {
+        // The indicator has the focus: a screen reader announces the outcome as its new name.
+        const RunOptions options = ReadRunOptions(m_commandLine);
+        m_progress.Describe(
+            ToWide(CompletionText(*m_result, options.reportOnly, options.offline.target != OfflineTarget::None)));
+    } catch (...) {
+        // Without memory for the text only the announcement is lost: the wizard goes on.
+    }
     SendMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
 }
 

@@ -14,26 +14,24 @@ constexpr std::u16string_view kRestartAdvice =
 
 }  // namespace
 
-std::u16string CompletionText(std::int32_t invalidCount, std::int32_t deletedCount, bool reportOnly,
-                              bool offlineFailed) {
-    if (offlineFailed) {
-        return u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n" +
-               FormatText(kCountLines, {invalidCount, deletedCount});
+std::u16string CompletionText(const RepairCounts& counts, bool reportOnly, bool offline) {
+    const std::u16string countLines = FormatText(kCountLines, {counts.invalidCount, counts.deletedCount});
+    if (counts.failed) {
+        return (offline ? u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
+                        : u"Completed with Errors: the repair could not reach the whole registry, see the log!!!\n\n") +
+               countLines;
     }
-    if (invalidCount <= 0) {
+    if (counts.invalidCount <= 0) {
         return std::u16string(kNothingFound);
     }
-    std::u16string text;
     if (reportOnly) {
         // Nothing changed, so there is nothing to restart for.
-        text = u"Scan Completed: nothing was deleted!!!\n\n";
-        text += FormatText(kCountLines, {invalidCount, deletedCount});
-        return text;
+        return u"Scan Completed: nothing was deleted!!!\n\n" + countLines;
     }
-    text = deletedCount < invalidCount
-               ? u"Completed with Errors: some invalid keys could not be deleted!!!\n\n"
-               : u"Completed Successfully!!!\n\n";
-    text += FormatText(kCountLines, {invalidCount, deletedCount});
+    std::u16string text = counts.deletedCount < counts.invalidCount
+                              ? u"Completed with Errors: some invalid keys could not be deleted!!!\n\n"
+                              : u"Completed Successfully!!!\n\n";
+    text += countLines;
     text += kRestartAdvice;
     return text;
 }

@@ -7,35 +7,48 @@
 #include <new>
 #include <utility>
 
+#include "ui/system_library.h"
+
 namespace halvorn {
 
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
+// Active Accessibility, loaded the first time that a client asks for the indicator's object: only a
+// screen reader does, and a Windows PE image may lack the DLL, which would keep a program that
+// imports it from starting at all.
+struct ActiveAccessibility {
+    SystemLibrary library{L"oleacc.dll"};
+    decltype(&CreateStdAccessibleObject) createStandardObject =
+        library.Find<decltype(&CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+    decltype(&LresultFromObject) resultFromObject = library.Find<decltype(&LresultFromObject)>("LresultFromObject");
+};
+
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object for the window, answering for it in everything but its role: the indicator is
 // a static control that draws a moving train of blocks. Late binding through IDispatch is not
-// offered, as the system's objects would answer it with their own role.
-class ProgressBarAccessible final : public IAccessible {
+// offered, as the system's objects would answer it with their own role. COM's identity rule holds:
+// every interface handed out is this object's own, so each leads back to it. The window behind it
+// (WindowFromAccessibleObject) is told here; its children, which a static control has none of, the
+// system's object tells through get_accChild.
+class ProgressBarAccessible final : public IAccessible, public IOleWindow {
 public:
-    explicit ProgressBarAccessible(ComPtr<IAccessible> system) : m_system(std::move(system)) {}
+    ProgressBarAccessible(HWND window, ComPtr<IAccessible> system) : m_window(window), m_system(std::move(system)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
             return E_POINTER;
         }
-        // The window behind the object (WindowFromAccessibleObject) and its children are the
-        // system object's to tell.
-        if (iid == __uuidof(IOleWindow) || iid == __uuidof(IEnumVARIANT)) {
-            return m_system->QueryInterface(iid, object);
-        }
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != __uuidof(IAccessible)) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
+            *object = static_cast<IAccessible*>(this);
+        } else if (iid == __uuidof(IOleWindow)) {
+            *object = static_cast<IOleWindow*>(this);
+        } else {
             *object = nullptr;
             return E_NOINTERFACE;
         }
-        *object = static_cast<IAccessible*>(this);
         AddRef();
         return S_OK;
     }
@@ -47,6 +60,15 @@ public:
         }
         return left;
     }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        if (window == nullptr) {
+            return E_POINTER;
+        }
+        *window = m_window;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count == nullptr) {
@@ -127,23 +149,27 @@ private:
     ~ProgressBarAccessible() = default;
 
     std::atomic<ULONG> m_references{1};
+    HWND m_window;
     ComPtr<IAccessible> m_system;
 };
 
 }  // namespace
 
 LRESULT IndicatorAccessibleObject(HWND window, WPARAM requestFlags) {
+    // Freed when the program ends, after the wizard's COM apartment has let go of every object.
+    static const ActiveAccessibility oleacc;
     ComPtr<IAccessible> system;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_PPV_ARGS(&system)))) {
+    if (oleacc.createStandardObject == nullptr || oleacc.resultFromObject == nullptr ||
+        FAILED(oleacc.createStandardObject(window, OBJID_CLIENT, IID_PPV_ARGS(&system)))) {
         return 0;
     }
     ComPtr<IAccessible> indicator;
-    indicator.Attach(new (std::nothrow) ProgressBarAccessible(std::move(system)));
+    indicator.Attach(new (std::nothrow) ProgressBarAccessible(window, std::move(system)));
     if (!indicator) {
         return 0;
     }
     // The result holds a reference of its own for the client; this one ends with the function.
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), requestFlags, indicator.Get());
+    const LRESULT result = oleacc.resultFromObject(__uuidof(IAccessible), requestFlags, indicator.Get());
     return result > 0 ? result : 0;
 }
 

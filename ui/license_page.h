@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "ui/prop_page.h"
 #include "ui/subclassed_window.h"
+#include "ui/system_library.h"
 
 namespace halvorn {
 
@@ -14,23 +15,6 @@ namespace halvorn {
 class CLicenseEdit final : public CSubclassedWindow {
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-};
-
-// The rich edit library, loaded with the page because the dialog names the window class
-// "RichEdit20A" that it registers: FreeLibrary.
-class RichEditLibrary {
-public:
-    RichEditLibrary() : m_module(LoadLibraryW(L"RICHED20.DLL")) {}
-    RichEditLibrary(const RichEditLibrary&) = delete;
-    RichEditLibrary& operator=(const RichEditLibrary&) = delete;
-    ~RichEditLibrary() {
-        if (m_module != nullptr) {
-            FreeLibrary(m_module);
-        }
-    }
-
-private:
-    HMODULE m_module;
 };
 
 // The first page: the licence agreement, which the user must accept before going on.
@@ -59,7 +43,8 @@ private:
 
     std::int32_t m_acceptChoice = 1;  // 0 accept, 1 do not accept, -1 none checked
     CLicenseEdit m_licenseEdit;
-    RichEditLibrary m_richEditLibrary;
+    // Loaded with the page because the dialog names the window class "RichEdit20A" that it registers.
+    SystemLibrary m_richEditLibrary{L"riched20.dll"};
 };
 
 }  // namespace halvorn

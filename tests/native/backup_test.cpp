@@ -216,6 +216,16 @@ TEST_F(BackupRun, DeletesOnlyWhatTheFileHasTaken) {
     EXPECT_EQ(BackupTrees(), TreeA());
     EXPECT_TRUE(registry.Exists(kService + u"\\$%&'(b"));
     EXPECT_TRUE(registry.Exists(kDevice + u"\\0000\\$%&'(e"));
+
+    // Another account takes the backup over: every tree after it stays, and the log says why, once.
+    files.wholeAppendsLeft = -1;
+    files.plantedFiles.insert(kBackupPath);
+    RegistryCleaner taken(registry, log, &backup);
+    taken.Run(u"");
+    EXPECT_EQ(taken.deletedCount, 0);
+    EXPECT_EQ(std::ranges::count(LogLines(), "Backup: C:\\Temp\\Brimwell12-7-2026 9h5m3s.reg is no longer this "
+                                             "run's own file, so the invalid keys not saved to it yet are kept."),
+              1);
 }
 
 // The backup is written before the deletion starts, so what a failed deletion removed can be

@@ -139,6 +139,10 @@ TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
         std::vector<std::u16string_view> planted;
         bool backupPlantedAfterFirstLine;
         std::u16string_view expected;
+        bool ownersUnreadable = false;
+        bool backupTakenAfterATree = false;
+        int backupOpensInUse = 0;  // that find another run holding the file without sharing it
+        bool treeSaved = true;
     };
     const Case cases[] = {
         {{}, {}, false, u""},
@@ -149,11 +153,20 @@ TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
         {{u" (2).log"}, {u".reg"}, false, u" (2)"},
         {{}, {}, true, u" (2)"},
         {{}, {u" (2).log"}, true, u" (3)"},
+        // A volume without owners: the run knows its own files by their identity.
+        {{}, {}, false, u"", true},
+        // The run's own backup, taken over after a tree, takes no more, and the log stays beside it.
+        {{}, {}, false, u"", false, true},
+        // An earlier run that holds its backup for a moment is waited for, a little while only.
+        {{u".log", u".reg"}, {}, false, u"", false, false, 3},
+        {{u".log", u".reg"}, {}, false, u"", false, false, 1000, false},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(i);
         MemoryLogPlatform platform;
+        platform.ownersUnreadable = c.ownersUnreadable;
+        platform.filesInUse[kName + std::u16string(u".reg")] = c.backupOpensInUse;
         for (std::u16string_view suffix : c.earlierRun) {
             platform.files[kName + std::u16string(suffix)] = "earlier\r\n";
         }
@@ -165,17 +178,30 @@ TEST(RunFileNames, BothMoveOnPastEveryPlantedNameWithTheWholeLog) {
         if (c.backupPlantedAfterFirstLine) {
             platform.plantedFiles.insert(kName + std::u16string(u".reg"));
         }
-        EXPECT_TRUE(files.AppendToBackup("<start>", "tree\r\n"));
+        EXPECT_EQ(files.AppendToBackup("<start>", "tree\r\n"), c.treeSaved);
+        if (c.backupTakenAfterATree) {
+            platform.plantedFiles.insert(kName + std::u16string(u".reg"));
+            EXPECT_FALSE(files.AppendToBackup("<start>", "lost\r\n"));
+        }
         EXPECT_TRUE(files.AppendToLog("two\r\n"));
+        EXPECT_EQ(platform.pausedMilliseconds > 0, c.backupOpensInUse > 0);
 
         const std::u16string expected = kName + std::u16string(c.expected);
         EXPECT_EQ(files.LogPath(), expected + u".log");
         EXPECT_EQ(files.BackupPath(), expected + u".reg");
         EXPECT_TRUE(platform.files[expected + u".log"].ends_with("one\r\ntwo\r\n"));
-        EXPECT_TRUE(platform.files[expected + u".reg"].ends_with("tree\r\n"));
+        EXPECT_EQ(platform.files[expected + u".reg"].ends_with("tree\r\n"), c.treeSaved);
         // Only a backup planted during the run leaves the log's first line behind.
         EXPECT_EQ(platform.files.size(), std::max<std::size_t>(2, c.earlierRun.size()) + c.backupPlantedAfterFirstLine);
     }
+    // Past the last name nothing is written, so nothing would be deleted unsaved.
+    MemoryLogPlatform platform;
+    for (std::int32_t counter = 1; counter <= 100; ++counter) {
+        platform.plantedFiles.insert(kName + (counter > 1 ? FormatText(u" (%d)", {counter}) : u"") + u".log");
+    }
+    RunFiles files(platform, kName);
+    EXPECT_FALSE(files.AppendToLog("one\r\n") || files.AppendToBackup("<start>", "tree\r\n"));
+    EXPECT_TRUE(platform.files.empty());
 }
 
 TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedTo) {
@@ -192,6 +218,11 @@ TEST(FileTrust, OnlyAPlainFileOfOneLinkOwnedByTheRunOrAnAdministratorIsAppendedT
     EXPECT_FALSE(MayAppendTo({true, false, true, 1, runner}, runner));    // a symbolic link or junction
     EXPECT_FALSE(MayAppendTo({true, true, false, 1, runner}, runner));    // a folder
     EXPECT_FALSE(MayAppendTo({false, false, false, 1, runner}, runner));  // a pipe or a device
+    // Once the run has written a file, it knows it by its identity, on a volume without owners too.
+    const WrittenFile written = ExistingFile{true, false, false, 1, {}, {7, 42}};
+    EXPECT_TRUE(MayAppendTo(*written, written, runner));
+    EXPECT_FALSE(MayAppendTo({true, false, false, 1, runner, {7, 43}}, written, runner));  // another file
+    EXPECT_FALSE(MayAppendTo({true, false, false, 2, {}, {7, 42}}, written, runner));      // a link added
 
     // A backup is restored from only when, besides, nobody else may change it.
     const ExistingFile own = {true, false, false, 1, runner};

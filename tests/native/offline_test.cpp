@@ -2,11 +2,13 @@
 // files and hive loading of one machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "engine/ascii_case.h"
 #include "engine/backup_file.h"
 #include "engine/loaded_hive.h"
 #include "engine/offline_installations.h"
@@ -47,8 +49,9 @@ std::string LoadedLine(const std::string& drive, const std::string& key) {
 
 // One machine, whose operating system the fixture plays too: Windows in c:\WINDOWS, and on the
 // fixed drives C: to F: the running Windows' hive file, installations on D: and F:, and on E: a file
-// that does not load. Loading a hive file puts its keys below a new key of HKLM; unloading takes
-// them away, refused while any key handle is open, as Windows refuses it while the hive is in use.
+// that does not load; G: is a subst drive of C:. Loading a hive file puts its keys below a new key
+// of HKLM; unloading takes them away, refused while any key handle is open, as Windows refuses it
+// while the hive is in use, and as often as the test says, as while an antivirus reads the hive.
 class OfflineRunTest : public ::testing::Test, public OfflinePlatform {
 protected:
     void TearDown() override {
@@ -57,9 +60,14 @@ protected:
     }
 
     bool EnableHivePrivileges() override { return privilegesHeld; }
-    Paths FixedDrives() override { return {u"C:\\", u"D:\\", u"E:\\", u"F:\\"}; }
+    Paths FixedDrives() override { return {u"C:\\", u"D:\\", u"E:\\", u"F:\\", u"G:\\"}; }
     std::u16string WindowsDirectory() override { return u"c:\\WINDOWS\\"; }
     bool IsFile(const std::u16string& path) override { return hiveFiles.contains(path); }
+    std::optional<FileIdentity> Identity(const std::u16string& path) override {
+        return FileIdentity{1, path.at(0) == u'G' ? u'C' : UpperAsciiCase(path.at(0))};
+    }
+    bool IsReparsePoint(const std::u16string& path) override { return std::ranges::count(links, path) != 0; }
+    void Pause(std::uint32_t) override {}
 
     RegistryStatus LoadHive(const std::u16string& keyName, const std::u16string& file) override {
         if (hiveFiles.at(file).empty()) {
@@ -73,7 +81,7 @@ protected:
     }
 
     RegistryStatus UnloadHive(const std::u16string& keyName) override {
-        if (registry.OpenHandleCount() != 0) {
+        if (registry.OpenHandleCount() != 0 || refusedUnloads-- > 0) {
             return kRegistryAccessDenied;
         }
         --loadedHives;  // first, so that unloading a key that no load made shows
@@ -96,7 +104,10 @@ protected:
     testing::MemoryLogPlatform runFiles;
     std::map<std::u16string, Paths> hiveFiles = {  // each with the paths of its keys
         {u"C:\\Windows\\System32\\config\\SYSTEM", kHive}, {u"D:\\Windows\\System32\\config\\SYSTEM", kHive},
-        {u"E:\\Windows\\System32\\config\\SYSTEM", {}}, {u"F:\\Windows\\System32\\config\\SYSTEM", kHive}};
+        {u"E:\\Windows\\System32\\config\\SYSTEM", {}}, {u"F:\\Windows\\System32\\config\\SYSTEM", kHive},
+        {u"G:\\Windows\\System32\\config\\SYSTEM", kHive}};
+    Paths links;
+    int refusedUnloads = 0;
     bool privilegesHeld = true;
     int loadedHives = 0;
     Lines logLines;
@@ -122,8 +133,22 @@ TEST_F(OfflineRunTest, RepairsEveryInstallationFoundAndLeavesItsCopiesInItsWindo
     // A copy that cannot be written keeps its tree.
     runFiles.failingDirectory = u"F:\\Windows\\Temp\\";
     EXPECT_EQ(Run(u"/Offline").deletedCount, 1);
+    // No copy is written below a link, and the trees are saved beside the run's own log all the same.
+    // A hive that stays loaded fails the run, and the log says how to unload it.
+    links = {u"F:\\Windows\\Temp"};
+    refusedUnloads = 5;
+    EXPECT_EQ(Run(u"/Offline").deletedCount, 2);
+    EXPECT_FALSE(runFiles.files.contains(copies + u".log") || runFiles.files.contains(copies + u".reg"));
+    for (const char* line :
+         {"Offline: F:\\Windows\\Temp is a link: no copy of the log or the backup is written below it.",
+          "Offline: HKLM\\HalvornOfflineD_2 could not be unloaded (error 5): unload it with reg unload "
+          "HKLM\\HalvornOfflineD_2."}) {
+        EXPECT_EQ(std::ranges::count(logLines, line), 1) << line;
+    }
+    UnloadHive(u"HalvornOfflineD_2");
 
-    // A run cut short still unloads the hive that it loaded.
+    // A run cut short still unloads the hive that it loaded, trying again as the run does.
+    refusedUnloads = 4;
     try {
         const LoadedHive hive(*this, u"HalvornOfflineF", u"F:\\Windows\\System32\\config\\SYSTEM");
         ASSERT_EQ(loadedHives, 1);

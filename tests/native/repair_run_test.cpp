@@ -84,18 +84,20 @@ TEST_F(RepairRun, WritesTheWholeLogOfARealisticRepair) {
     EXPECT_TRUE(Has(u"ControlSet001\\Services\\" + t0 + u"\\Parameters"));
 }
 
-TEST_F(RepairRun, WithoutTheSystemKeyWritesOnlyHeaderAndSummary) {
+const std::string kSystemNotOpened = "HKLM\\SYSTEM could not be opened: nothing was repaired.";
+
+TEST_F(RepairRun, WithoutTheSystemKeySaysSoBeforeTheSummary) {
     registry.CreateKey(u"SOFTWARE");
     cleaner.Run(u"/Override");
-    EXPECT_EQ(LogLines(), SummaryLines(0, 0));
+    EXPECT_EQ(LogLines(), JoinLines({{kSystemNotOpened}, SummaryLines(0, 0)}));
     EXPECT_FALSE(cleaner.systemKeyOpened);
 }
 
-TEST_F(RepairRun, WithAnUnopenableSystemKeyWritesOnlyHeaderAndSummary) {
+TEST_F(RepairRun, WithAnUnopenableSystemKeySaysSoBeforeTheSummary) {
     Add(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a");
     registry.MakeUnopenable(u"SYSTEM");
     cleaner.Run(u"");
-    EXPECT_EQ(LogLines(), SummaryLines(0, 0));
+    EXPECT_EQ(LogLines(), JoinLines({{kSystemNotOpened}, SummaryLines(0, 0)}));
     EXPECT_TRUE(Has(u"ControlSet001\\Services\\" + Target(0) + u"\\$%&'(a"));
     EXPECT_FALSE(cleaner.systemKeyOpened);
 }

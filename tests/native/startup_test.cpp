@@ -2,6 +2,7 @@
 
 #include "app/exit_code.h"
 #include "app/startup.h"
+#include "ui/completion_text.h"
 
 namespace halvorn {
 namespace {
@@ -135,6 +136,12 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly, .exitCode = true}),
                   row.code);
         EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly}), 0);
+    }
+    // The wizard's completion page tells every failure of a run as the exit code does.
+    for (const Row& row : table) {
+        EXPECT_EQ(CompletionText(row.repair, row.reportOnly, false).starts_with(u"Completed with Errors"),
+                  row.end == End::Repaired && row.code == 1603)
+            << row.repair.invalidCount << " " << row.repair.deletedCount << " " << row.repair.failed;
     }
 }
 

@@ -19,40 +19,44 @@ namespace {
 
 TEST(CompletionText, NothingFoundIsOneSentenceWhateverTheDeletedCount) {
     for (const auto& [found, deleted] : {std::pair{0, 0}, {0, 5}, {-1, 0}}) {
-        EXPECT_EQ(CompletionText(found, deleted, false), u"No invalid registry keys found in the registry!");
-        EXPECT_EQ(CompletionText(found, deleted, true), u"No invalid registry keys found in the registry!");
+        EXPECT_EQ(CompletionText({found, deleted}, false, false), u"No invalid registry keys found in the registry!");
+        EXPECT_EQ(CompletionText({found, deleted}, true, true), u"No invalid registry keys found in the registry!");
     }
 }
 
 TEST(CompletionText, ARepairShowsBothCountsAndAdvisesARestart) {
-    EXPECT_EQ(CompletionText(3, 3, false),
+    EXPECT_EQ(CompletionText({3, 3}, false, false),
               u"Completed Successfully!!!\n\n"
               u"Invalid Registry Keys found\t: 3\nInvalid Registry Keys Deleted\t: 3\n\n"
               u"It is recommended that you restart your computer at this time.");
 }
 
 TEST(CompletionText, ARepairThatCouldNotDeleteEverythingSaysSo) {
-    EXPECT_EQ(CompletionText(5, 3, false),
+    EXPECT_EQ(CompletionText({5, 3}, false, true),
               u"Completed with Errors: some invalid keys could not be deleted!!!\n\n"
               u"Invalid Registry Keys found\t: 5\nInvalid Registry Keys Deleted\t: 3\n\n"
               u"It is recommended that you restart your computer at this time.");
 }
 
 TEST(CompletionText, AReportOnlyRunSaysNothingWasDeleted) {
-    EXPECT_EQ(CompletionText(4, 0, true),
+    EXPECT_EQ(CompletionText({4, 0}, true, false),
               u"Scan Completed: nothing was deleted!!!\n\n"
               u"Invalid Registry Keys found\t: 4\nInvalid Registry Keys Deleted\t: 0");
 }
 
-TEST(CompletionText, AnOfflineRunThatCouldNotReachEveryHiveSaysSoWhateverItFound) {
+TEST(CompletionText, AFailedRunSaysWhyWhateverItFound) {
     for (const bool reportOnly : {false, true}) {
-        EXPECT_EQ(CompletionText(0, 0, reportOnly, true),
+        EXPECT_EQ(CompletionText({0, 0, true}, reportOnly, true),
                   u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
                   u"Invalid Registry Keys found\t: 0\nInvalid Registry Keys Deleted\t: 0");
     }
-    EXPECT_EQ(CompletionText(2, 2, false, true),
+    EXPECT_EQ(CompletionText({2, 2, true}, false, true),
               u"Completed with Errors: the offline repair could not reach every hive, see the log!!!\n\n"
               u"Invalid Registry Keys found\t: 2\nInvalid Registry Keys Deleted\t: 2");
+    // HKLM\SYSTEM would not open, or an error stopped the run.
+    EXPECT_EQ(CompletionText({2, 0, true}, true, false),
+              u"Completed with Errors: the repair could not reach the whole registry, see the log!!!\n\n"
+              u"Invalid Registry Keys found\t: 2\nInvalid Registry Keys Deleted\t: 0");
 }
 
 TEST(CentredPosition, CentresOnTheReferenceAndStaysInsideTheWorkArea) {

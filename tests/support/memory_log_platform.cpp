@@ -4,26 +4,59 @@
 
 namespace halvorn::testing {
 
-AppendResult MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes) {
-    ++appendCalls;
-    if (plantedFiles.contains(path)) {
+namespace {
+
+// The system account runs the program; S-1-5-7, anonymous logons, stands for every other account.
+const SecurityId kOtherAccount = {1, 1, 0, 0, 0, 0, 0, 5, 7, 0, 0, 0};
+
+}  // namespace
+
+ExistingFile MemoryLogPlatform::Describe(const std::u16string& path) {
+    const SecurityId owner = plantedFiles.contains(path) ? kOtherAccount : LocalSystemAccount();
+    const FileIdentity identity{0x1234, std::hash<std::u16string>{}(path)};
+    return {true, false, false, 1, ownersUnreadable ? SecurityId() : owner, identity};
+}
+
+AppendResult MemoryLogPlatform::Open(const std::u16string& path, WrittenFile& written) {
+    if (!Exists(path)) {
+        files[path];
+        written = Describe(path);
+        return AppendResult::Written;
+    }
+    const ExistingFile found = Describe(path);
+    if (!MayAppendTo(found, written, LocalSystemAccount())) {
         return AppendResult::Untrusted;
     }
+    if (filesInUse[path] > 0) {
+        --filesInUse[path];
+        return AppendResult::InUse;
+    }
+    written = written.value_or(found);
+    return AppendResult::Written;
+}
+
+AppendResult MemoryLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes,
+                                             WrittenFile& written) {
+    ++appendCalls;
     if (failingAppends > 0) {
         --failingAppends;
         return AppendResult::Failed;
     }
-    files[path].append(bytes);
-    return AppendResult::Written;
+    const AppendResult opened = Open(path, written);
+    if (opened == AppendResult::Written) {
+        files[path].append(bytes);
+    }
+    return opened;
 }
 
 AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                            std::string_view bytes) {
-    if (plantedFiles.contains(path)) {
-        return AppendResult::Untrusted;
-    }
+                                            std::string_view bytes, WrittenFile& written) {
     if (path.empty() || wholeAppendsLeft == 0 || (!failingDirectory.empty() && path.starts_with(failingDirectory))) {
         return AppendResult::Failed;
+    }
+    const AppendResult opened = Open(path, written);
+    if (opened != AppendResult::Written) {
+        return opened;
     }
     if (wholeAppendsLeft > 0) {
         --wholeAppendsLeft;

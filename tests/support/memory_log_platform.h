@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -9,8 +10,8 @@
 
 namespace halvorn::testing {
 
-// Files kept in memory, a clock that shows what the test sets, and opens that can be made to fail.
-// A restore reads its backups from the same files.
+// Files kept in memory, judged by the program's own trust rule, a clock that shows what the test
+// sets, and opens that can be made to fail. A restore reads its backups from the same files.
 class MemoryLogPlatform final : public LogPlatform, public BackupSource {
 public:
     std::u16string temporaryDirectory = u"C:\\Temp\\";
@@ -22,16 +23,22 @@ public:
     std::map<std::u16string, std::string> files;
     // Every whole append to a file in this directory fails, when it is set.
     std::u16string failingDirectory;
-    // Files that another account put there: never written.
+    // Files that another account owns, put there or taken over.
     std::set<std::u16string> plantedFiles;
+    // A volume without persistent access lists: no file shows its owner.
+    bool ownersUnreadable = false;
+    // How many opens of a file still find another process holding it without sharing.
+    std::map<std::u16string, int> filesInUse;
     int appendCalls = 0;
+    std::uint32_t pausedMilliseconds = 0;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
     bool IsFreeOrTrusted(const std::u16string& path) override { return !plantedFiles.contains(path); }
-    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes) override;
-    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                             std::string_view bytes) override;
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override;
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
+                             WrittenFile& written) override;
+    void Pause(std::uint32_t milliseconds) override { pausedMilliseconds += milliseconds; }
 
     std::u16string RunDirectory() override { return temporaryDirectory; }
     std::vector<std::u16string> BackupNames(const std::u16string& directory) override;
@@ -40,6 +47,13 @@ public:
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;
+
+private:
+    bool Exists(const std::u16string& path) const { return files.contains(path) || plantedFiles.contains(path); }
+    // What a handle to the file at path shows.
+    ExistingFile Describe(const std::u16string& path);
+    // Creates the file, or judges the one that is there, as the Windows platform's opens do.
+    AppendResult Open(const std::u16string& path, WrittenFile& written);
 };
 
 }  // namespace halvorn::testing

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "log/kernel_handle.h"
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
 #include "log/windows_log_platform.h"
+#include "tests/wine/program_process.h"
 #include "tests/wine/wine_support.h"
 
 namespace halvorn {
@@ -101,7 +103,7 @@ TEST(LogOnWine, AppendsToAFileThatExists) {
     DeleteFileW(Wide(log.Path()).c_str());
 }
 
-TEST(LogOnWine, AFileThatCannotBeOpenedLosesTheLineSilently) {
+TEST(LogOnWine, AFileHeldWithoutSharingLosesTheLineOrIsPassedOver) {
     WindowsLogPlatform platform;
     RepairLog log(platform);
     // Another program holds the file without sharing it.
@@ -112,7 +114,21 @@ TEST(LogOnWine, AFileThatCannotBeOpenedLosesTheLineSilently) {
     CloseHandle(locked);
     log.WriteLine(u"kept");
     EXPECT_EQ(ReadFile(Wide(log.Path())), "kept\r\n");
-    DeleteFileW(Wide(log.Path()).c_str());
+
+    // Another account's file under the backup's name, held the same way, is passed over with the log.
+    const std::wstring first = Wide(log.Path()), planted = Wide(log.Files().BackupPath());
+    ASSERT_TRUE(testing::WriteWholeFile(planted, "planted"));
+    if (!testing::GiveToAnotherAccount({planted})) {
+        GTEST_SKIP() << "only root can give the planted file to another account";
+    }
+    KernelHandle held(CreateFileW(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(held && log.Files().AppendToBackup("", "tree"));
+    held.reset();
+    EXPECT_EQ(ReadFile(planted) + ReadFile(Wide(log.Files().BackupPath())) + ReadFile(Wide(log.Path())),
+              "plantedtreekept\r\n");
+    for (const std::wstring& path : {first, planted, Wide(log.Path()), Wide(log.Files().BackupPath())}) {
+        DeleteFileW(path.c_str());
+    }
 }
 
 }  // namespace

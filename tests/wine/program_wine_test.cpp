@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/reg_file_format.h"
+#include "log/kernel_handle.h"
 #include "tests/support/log_lines.h"
 #include "tests/wine/program_process.h"
 #include "tests/wine/registry_snapshot.h"
@@ -110,9 +111,9 @@ TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedK
 
 // Run as the system account, the program writes where every local user may create files and links
 // under the names that it will take, which carry the second it starts. For every second ahead: the
-// backup's name holds another account's registry script, the names with " (2)" hard links to a file
-// elsewhere, and the names with " (3)" the files of an earlier run in that second, which the run
-// shares. Nothing but the run's own files changes.
+// backup's name holds another account's registry script, held open without sharing, the names with
+// " (2)" hard links to a file elsewhere, and the names with " (3)" the files of an earlier run in
+// that second, which the run shares. Nothing but the run's own files changes.
 TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierRunsFiles) {
     const std::wstring directory = TemporaryDirectory();
     const std::wstring linked = directory + L"halvorn-linked-file.txt";
@@ -136,10 +137,16 @@ TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierR
         DeleteFileW(linked.c_str());
         GTEST_SKIP() << "only root can give the planted files to another account";
     }
+    std::vector<KernelHandle> held;
+    for (const std::wstring& planted : scripts) {
+        held.emplace_back(CreateFileW(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.back());
+    }
     const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
 
     // Every invalid key deleted: nothing stopped the repair.
     EXPECT_EQ(Run(L"/noui /ExitCode"), 3010u);
+    held.clear();
 
     EXPECT_TRUE(Repaired());
     for (const std::wstring& planted : scripts) {

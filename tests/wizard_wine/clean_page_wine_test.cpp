@@ -253,7 +253,7 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     SetEvent(repair.release);
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
-    const std::u16string expected = CompletionText(5, 5, false);
+    const std::u16string expected = CompletionText(repair.result, false, false);
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     // The outcome is the indicator's name now: its window text, which its accessible object reports.
     EXPECT_EQ(SheetDriver::Text(indicator), testing::Wide(expected));
@@ -286,15 +286,14 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
 TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWizardGoesOn) {
     SetEvent(repair.release);
     repair.result = {2, 0, true};
-    // A report-only run, whose completion page says that nothing was deleted; the counts arrive in
-    // their order, or the page would say that nothing was found. The run's failure reaches the
-    // program beside them.
+    // A report-only run that failed: its completion page says so, with the counts in their order.
+    // The run's failure reaches the program beside them.
     const SheetDriver wizard(RunUntilCleanPage(u"-REPORT", {HeldRepair, RefuseThread}));
     ASSERT_NE(wizard.Sheet(), nullptr);
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_EQ(repair.runs, 1);
     EXPECT_EQ(repair.threadId, uiThreadId);
-    const std::u16string expected = CompletionText(2, 0, true);
+    const std::u16string expected = CompletionText(repair.result, true, false);
     EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
