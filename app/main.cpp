@@ -1,4 +1,5 @@
-// The entry point: the privilege test, the single-instance guard and the choice of run mode.
+// The entry point: the command line's judgement, the privilege test, the single-instance guard and the
+// choice of run mode.
 #include <windows.h>
 
 #include <optional>
@@ -6,6 +7,7 @@
 
 #include "app/current_user.h"
 #include "app/exit_code.h"
+#include "app/process_log.h"
 #include "app/restore_run.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
@@ -53,6 +55,35 @@ RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
     return {};
 }
 
+RunOutcome ShowHelp() {
+    MessageBoxW(nullptr, LoadResourceString(IDS_HELP).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
+                MB_OK | MB_ICONINFORMATION);
+    return {RunOutcome::End::Help};
+}
+
+RunOutcome RefuseSwitch(const CommandLineRequest& request) {
+    const std::u16string text = UnknownSwitchText(request.unknownSwitch);
+    if (request.silent) {
+        ProcessLog().WriteLine(u"%s", text);
+    } else {
+        MessageBoxW(nullptr, ToWide(text).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+    return {RunOutcome::End::UnknownSwitch, {}, {}, request.unknownSwitch};
+}
+
+// The command line first: help and a refused switch need no rights and change nothing.
+RunOutcome Answer(const std::u16string& arguments, const CommandLineRequest& request) {
+    switch (request.kind) {
+    case CommandLineRequest::Kind::Help:
+        return ShowHelp();
+    case CommandLineRequest::Kind::UnknownSwitch:
+        return RefuseSwitch(request);
+    case CommandLineRequest::Kind::Run:
+        return Start(arguments, request.options);
+    }
+    return {};
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
@@ -61,8 +92,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     RunOutcome outcome;
     try {
         const std::u16string argumentString(text.begin(), text.end());
-        options = ReadRunOptions(argumentString);
-        outcome = Start(argumentString, options);
+        const CommandLineRequest request = ReadCommandLine(argumentString);
+        options = request.options;
+        outcome = Answer(argumentString, request);
     } catch (...) {
         // Nothing is shown: a repair tool that runs unattended ends quietly, as a failure.
     }

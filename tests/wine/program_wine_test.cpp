@@ -210,6 +210,14 @@ TEST_F(ProgramOnWine, ASecondInstanceRestoresTheFirstOnesMinimisedWindow) {
 }
 
 TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
+    // A mistyped switch changes nothing, and the one line of its log names it.
+    EXPECT_EQ(Run(L"/noui /Reprot /ExitCode"), 1639u);
+    const std::vector<std::wstring> logs = LogFiles();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(ReadFile(TemporaryDirectory() + logs[0]),
+              "Unknown switch \"/Reprot\": nothing was changed. Start the tool with /? for the switches that it knows.\r\n");
+    DeleteRunFiles();
+
     // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
     const std::pair<const wchar_t*, DWORD> runs[] = {
         {L"/noui /Report /ExitCode", 1}, {L"/noui -exitcode", 3010}, {L"/noui /Report /ExitCode", 0},

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "res/resource.h"
@@ -52,8 +53,23 @@ protected:
 };
 
 TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
+    // Help, and a switch that the tool does not know, answer in a message box before any wizard.
+    const std::tuple<const wchar_t*, const wchar_t*, DWORD> answers[] = {
+        {L"/ExitCode -? /Reprot", L"1639: a switch that the tool does not know.", 0},
+        {L"/ExitCode -nouii", L"Unknown switch \"-nouii\"", 1639}};
+    for (const auto& [arguments, says, code] : answers) {
+        ProgramProcess answer(arguments);
+        const HWND box = SheetDriver::WaitForSheet();
+        ASSERT_NE(box, nullptr) << "no message box";
+        // A message box's text is its static control 0xFFFF.
+        EXPECT_NE(SheetDriver::Text(GetDlgItem(box, 0xFFFF)).find(says), std::wstring::npos);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(answer.WaitForExit(10000), code);
+    }
+    EXPECT_TRUE(LogFiles().empty());
+
     // Option-like text that is not the silent switch selects the wizard.
-    ProgramProcess program(L"/ExitCode /Override -nouii noui");
+    ProgramProcess program(L"/ExitCode /Override -noui noui");
     ASSERT_TRUE(program.Started());
     const SheetDriver wizard(SheetDriver::WaitForSheet());
     ASSERT_NE(wizard.Sheet(), nullptr) << "no visible window titled as the program";
