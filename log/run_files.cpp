@@ -83,7 +83,9 @@ bool RunFiles::AppendToLog(std::string_view bytes) {
 }
 
 bool RunFiles::AppendToBackup(std::string_view newFileStart, std::string_view bytes) {
-    return AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes); });
+    const bool written = AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes); });
+    m_backupWritten = m_backupWritten || written;
+    return written;
 }
 
 }  // namespace halvorn

@@ -35,6 +35,8 @@ public:
     // Part of the backup, appended whole and on the disk, or not at all; a new backup starts with
     // newFileStart.
     bool AppendToBackup(std::string_view newFileStart, std::string_view bytes);
+    // Whether this process has appended to the backup.
+    bool HasBackup() const { return m_backupWritten; }
 
 private:
     template <typename Append>
@@ -56,6 +58,7 @@ private:
     std::string m_logBytes;
     bool m_logMustMove = false;
     bool m_nameChosen = false;
+    bool m_backupWritten = false;
 };
 
 }  // namespace halvorn
