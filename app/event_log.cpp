@@ -71,8 +71,8 @@ void RegisterSourceOnce(const std::wstring& source) {
         return;
     }
     RegistryKeyHandle key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return;
     }
     // The message file last: a registration cut short before it is made again by the next run.

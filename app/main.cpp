@@ -68,7 +68,8 @@ RunOutcome RefuseSwitch(const CommandLineRequest& request) {
     if (request.silent) {
         ProcessLog().WriteLine(u"%s", text);
     } else {
-        MessageBoxW(nullptr, ToWide(text).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(nullptr, ToWide(text).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
     }
     return {RunOutcome::End::UnknownSwitch, {}, {}, request.unknownSwitch};
 }

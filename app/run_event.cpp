@@ -31,7 +31,8 @@ EventHead RepairHead(const RepairCounts& repair, const RunOptions& options) {
     const auto id = [group = (offline ? 200 : 100) + (report ? 10 : 0)](int result) {
         return static_cast<std::uint16_t>(group + result);
     };
-    const std::u16string_view run = offline ? (report ? u"Offline report" : u"Offline repair") : (report ? u"Report" : u"Repair");
+    const std::u16string_view run =
+        offline ? (report ? u"Offline report" : u"Offline repair") : (report ? u"Report" : u"Repair");
     const auto head = [&](std::uint16_t eventId, EventType type, std::u16string_view outcome) {
         return EventHead{eventId, type,
                          FormatText(u"%s: %s. Found %d, deleted %d.",
@@ -88,7 +89,8 @@ std::optional<EventHead> HeadOf(const RunOutcome& outcome, const RunOptions& opt
     case End::Cancelled:
         return NothingRan(903, EventType::Information, u"Cancelled: the wizard was closed before the repair started");
     case End::Failed:
-        return NothingRan(904, EventType::Error, u"Failed: the wizard could not be shown, or the tool stopped on an error");
+        return NothingRan(904, EventType::Error,
+                          u"Failed: the wizard could not be shown, or the tool stopped on an error");
     case End::Help:
         break;
     }

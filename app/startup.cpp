@@ -43,7 +43,9 @@ CommandLineRequest ReadCommandLine(std::u16string_view commandLine) {
                                ReadRunOptions(commandLine)};
     const auto unknown = std::find_if(options.begin(), options.end(),
                                       [](const Option& option) { return !IsOneOf(kKnownOptions, option); });
-    if (std::any_of(options.begin(), options.end(), [](const Option& option) { return IsOneOf(kHelpOptions, option); })) {
+    const auto help = std::find_if(options.begin(), options.end(),
+                                   [](const Option& option) { return IsOneOf(kHelpOptions, option); });
+    if (help != options.end()) {
         request.kind = CommandLineRequest::Kind::Help;
     } else if (unknown != options.end()) {
         request.kind = CommandLineRequest::Kind::UnknownSwitch;
@@ -53,8 +55,9 @@ CommandLineRequest ReadCommandLine(std::u16string_view commandLine) {
 }
 
 std::u16string UnknownSwitchText(std::u16string_view typedSwitch) {
-    return FormatText(u"Unknown switch \"%s\": nothing was changed. Start the tool with /? for the switches that it knows.",
-                      {PrintableText(typedSwitch, kMaxShownSwitch)});
+    return FormatText(
+        u"Unknown switch \"%s\": nothing was changed. Start the tool with /? for the switches that it knows.",
+        {PrintableText(typedSwitch, kMaxShownSwitch)});
 }
 
 bool IsAdministrator(AdminQueries& queries) {
