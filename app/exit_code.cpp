@@ -10,6 +10,7 @@ constexpr int kElevationRequired = 740;    // ERROR_ELEVATION_REQUIRED
 constexpr int kCancelledByUser = 1602;     // ERROR_INSTALL_USEREXIT
 constexpr int kFailure = 1603;             // ERROR_INSTALL_FAILURE
 constexpr int kRetryLater = 1618;          // ERROR_INSTALL_ALREADY_RUNNING
+constexpr int kInvalidCommandLine = 1639;  // ERROR_INVALID_COMMAND_LINE
 constexpr int kRestartRecommended = 3010;  // ERROR_SUCCESS_REBOOT_REQUIRED
 
 int RepairExitCode(const RepairCounts& repair, bool reportOnly) {
@@ -33,6 +34,10 @@ int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options) {
         return kSuccess;  // scripts written for the tool as it always was rely on 0
     }
     switch (outcome.end) {
+    case RunOutcome::End::Help:
+        return kSuccess;
+    case RunOutcome::End::UnknownSwitch:
+        return kInvalidCommandLine;
     case RunOutcome::End::Refused:
         return kElevationRequired;
     case RunOutcome::End::AnotherCopyRunning:

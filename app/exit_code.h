@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "engine/repair_counts.h"
 #include "engine/restore_result.h"
 #include "engine/run_options.h"
@@ -15,10 +17,13 @@ struct RunOutcome {
         Cancelled,           // the wizard ended before its repair started
         Repaired,            // a repair ran: repair holds what it found and deleted
         Restored,            // a restore ran: restore holds what it wrote back
+        Help,                // the help was shown; nothing else happened
+        UnknownSwitch,       // the command line was refused: unknownSwitch names the switch
     };
     End end = End::Failed;
     RepairCounts repair{};
     RestoreResult restore{};
+    std::u16string unknownSwitch{};
 };
 
 // The process's exit code: 0 on every path unless the options ask for the outcome with

@@ -1,12 +1,16 @@
-// The entry point: the privilege test, the single-instance guard and the choice of run mode.
+// The entry point: the command line's judgement, the privilege test, the single-instance guard, the
+// choice of run mode, and the run's event.
 #include <windows.h>
 
 #include <optional>
 #include <string>
 
 #include "app/current_user.h"
+#include "app/event_log.h"
 #include "app/exit_code.h"
+#include "app/process_log.h"
 #include "app/restore_run.h"
+#include "app/run_event.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/system_repair.h"
@@ -53,6 +57,55 @@ RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
     return {};
 }
 
+RunOutcome ShowHelp() {
+    MessageBoxW(nullptr, LoadResourceString(IDS_HELP).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
+                MB_OK | MB_ICONINFORMATION);
+    return {RunOutcome::End::Help};
+}
+
+RunOutcome RefuseSwitch(const CommandLineRequest& request) {
+    const std::u16string text = UnknownSwitchText(request.unknownSwitch);
+    if (request.silent) {
+        ProcessLog().WriteLine(u"%s", text);
+    } else {
+        MessageBoxW(nullptr, ToWide(text).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+    }
+    return {RunOutcome::End::UnknownSwitch, {}, {}, request.unknownSwitch};
+}
+
+// The command line first: help and a refused switch need no rights and change nothing.
+RunOutcome Answer(const std::u16string& arguments, const CommandLineRequest& request) {
+    switch (request.kind) {
+    case CommandLineRequest::Kind::Help:
+        return ShowHelp();
+    case CommandLineRequest::Kind::UnknownSwitch:
+        return RefuseSwitch(request);
+    case CommandLineRequest::Kind::Run:
+        return Start(arguments, request.options);
+    }
+    return {};
+}
+
+// The files that this process wrote, for its event.
+RunFilePaths WrittenFiles() {
+    const RunFiles& files = ProcessLog().Files();
+    return {files.LogText().empty() ? std::u16string() : files.LogPath(),
+            files.HasBackup() ? files.BackupPath() : std::u16string()};
+}
+
+// An event that cannot be made or written leaves the outcome and the exit code as they are.
+void RecordRun(const RunOutcome& outcome, const RunOptions& options, std::wstring_view arguments) noexcept {
+    try {
+        if (const std::optional<RunEvent> event =
+                RunEventFor(outcome, options, WrittenFiles(), std::u16string(arguments.begin(), arguments.end()))) {
+            WriteRunEvent(*event);
+        }
+    } catch (...) {
+        // Nothing is shown, as for a failed run.
+    }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
@@ -61,10 +114,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     RunOutcome outcome;
     try {
         const std::u16string argumentString(text.begin(), text.end());
-        options = ReadRunOptions(argumentString);
-        outcome = Start(argumentString, options);
+        const CommandLineRequest request = ReadCommandLine(argumentString);
+        options = request.options;
+        outcome = Answer(argumentString, request);
     } catch (...) {
         // Nothing is shown: a repair tool that runs unattended ends quietly, as a failure.
     }
+    RecordRun(outcome, options, text);
     return ExitCodeFor(outcome, options);
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/run_options.h"
 #include "log/security_id.h"
 
 // The start-up decisions: plain logic over the answers that the platform gives.
@@ -13,6 +14,27 @@ namespace halvorn {
 // True when the argument string asks for the silent run: "/noui" anywhere, in any ASCII case,
 // glued to other text or not.
 bool IsSilentCommandLine(std::u16string_view arguments);
+
+// What a command line starts. It is judged before the administrator test and the single-instance
+// mutex: help and a refused switch need no rights and change nothing.
+struct CommandLineRequest {
+    enum class Kind {
+        Run,            // a repair, a report or a restore, as the options say
+        Help,           // "?" or "help" among the options, whatever the others say
+        UnknownSwitch,  // a switch that the tool does not know: nothing runs
+    };
+    Kind kind = Kind::Run;
+    std::u16string unknownSwitch{};  // with UnknownSwitch: the first one, switch character and name as typed
+    bool silent = false;             // as IsSilentCommandLine reads the options
+    RunOptions options{};
+};
+
+// Reads the options that OptionTextOf(commandLine) gives. A word without a switch character ends
+// them, as it always has: what follows it is neither read nor refused.
+CommandLineRequest ReadCommandLine(std::u16string_view commandLine);
+
+// The log line and the window's text for a refused switch: it names the switch and points at "/?".
+std::u16string UnknownSwitchText(std::u16string_view typedSwitch);
 
 // What the administrator test needs to know about the caller.
 class AdminQueries {

@@ -19,10 +19,10 @@ constexpr std::u16string_view kRestoredLine = u"HKLM\\%s";
 constexpr std::u16string_view kNotRestoredLine = u"Not restored whole (error %d): HKLM\\%s";
 constexpr std::u16string_view kNoParentLine = u"Not restored, the key that held it is gone: HKLM\\%s";
 
-constexpr std::u16string_view kUnreadableOption =
+constexpr std::u16string_view kUnreadableRefusal =
     u"give /Restore once, followed by the backup's path, or alone for the newest backup";
-constexpr std::u16string_view kReportOption = u"/Report does not combine with /Restore";
-constexpr std::u16string_view kOfflineOption =
+constexpr std::u16string_view kReportRefusal = u"/Report does not combine with /Restore";
+constexpr std::u16string_view kOfflineRefusal =
     u"with /Offline, /Restore writes only into a hive that you have loaded: /Offline:NAME";
 constexpr std::u16string_view kNoBackup = u"no backup that this account's runs can have written is there";
 
@@ -62,15 +62,15 @@ RestoreResult BackupRestore::Run(std::u16string_view commandLine) {
 
 std::optional<std::u16string> BackupRestore::TargetHive(const RunOptions& options) {
     if (options.restore.target == RestoreTarget::Unreadable) {
-        m_targetRefusal = kUnreadableOption;
+        m_targetRefusal = kUnreadableRefusal;
     } else if (options.reportOnly) {
-        m_targetRefusal = kReportOption;  // a report promises that nothing is written
+        m_targetRefusal = kReportRefusal;  // a report promises that nothing is written
     } else if (options.offline.target == OfflineTarget::None) {
         return u"SYSTEM";
     } else if (options.offline.target == OfflineTarget::NamedHive) {
         return options.offline.hiveKey;
     } else {
-        m_targetRefusal = kOfflineOption;
+        m_targetRefusal = kOfflineRefusal;
     }
     return std::nullopt;
 }

@@ -9,7 +9,6 @@ namespace halvorn {
 
 namespace {
 
-constexpr std::u16string_view kOfflineOption = u"Offline";
 constexpr std::size_t kMaxKeyNameLength = 255;
 
 // The hives that Windows itself loads directly below HKLM.

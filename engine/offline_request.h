@@ -7,6 +7,8 @@
 
 namespace halvorn {
 
+inline constexpr std::u16string_view kOfflineOption = u"Offline";
+
 // What the option "Offline" asks a run to repair.
 enum class OfflineTarget {
     None,                // no "Offline": the running Windows' own HKLM\SYSTEM

@@ -65,8 +65,8 @@ bool OptionList::Parse(std::u16string_view text) {
             if (ch == u':' || ch == u' ' || atEnd) {
                 // With two blanks between options the token starts with the second one: the
                 // switch character to drop is the first character after the white space.
-                const std::u16string_view name = TrimStart(token).substr(1);
-                m_options.push_back(Option{std::u16string(Trim(name)), {}});
+                const std::u16string_view typed = TrimStart(token);
+                m_options.push_back(Option{std::u16string(Trim(typed.substr(1))), {}, typed.front()});
                 token.clear();
                 // An option ended by a space takes no values.
                 valueMode = ch != u' ';

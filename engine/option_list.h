@@ -11,8 +11,10 @@ namespace halvorn {
 struct Option {
     std::u16string name;                  // without its switch character, trimmed
     std::vector<std::u16string> values;   // each trimmed; any of them may be empty
+    char16_t switchCharacter = u'/';      // as typed, to name the option back to the user
 
-    bool operator==(const Option&) const = default;
+    // Either switch character gives the same option.
+    bool operator==(const Option& other) const { return name == other.name && values == other.values; }
 };
 
 // The options of a command line in the order written; a name given twice gives two entries.

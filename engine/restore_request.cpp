@@ -11,8 +11,6 @@ namespace halvorn {
 
 namespace {
 
-constexpr std::u16string_view kRestoreOption = u"Restore";
-
 bool IsRestoreSwitch(std::u16string_view argument) {
     return argument.size() == kRestoreOption.size() + 1 && (argument.front() == u'/' || argument.front() == u'-') &&
            EqualsIgnoringAsciiCase(argument.substr(1), kRestoreOption);

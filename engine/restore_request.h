@@ -7,6 +7,8 @@
 
 namespace halvorn {
 
+inline constexpr std::u16string_view kRestoreOption = u"Restore";
+
 // What the option "Restore" asks a run to do.
 enum class RestoreTarget {
     None,          // no "Restore": a repair

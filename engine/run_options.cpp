@@ -8,11 +8,6 @@ namespace halvorn {
 
 namespace {
 
-constexpr std::u16string_view OverrideOption = u"Override";
-constexpr std::u16string_view ReportOption = u"Report";
-constexpr std::u16string_view NoBackupOption = u"NoBackup";
-constexpr std::u16string_view ExitCodeOption = u"ExitCode";
-
 bool HasOption(const OptionList& options, std::u16string_view name) {
     return std::any_of(options.begin(), options.end(), [name](const Option& option) {
         return EqualsIgnoringAsciiCase(option.name, name);
@@ -25,8 +20,8 @@ RunOptions ReadRunOptions(std::u16string_view commandLine) {
     const std::u16string optionText = OptionTextOf(commandLine);
     OptionList options;
     options.Parse(optionText);
-    return {HasOption(options, OverrideOption), HasOption(options, ReportOption),
-            HasOption(options, NoBackupOption), HasOption(options, ExitCodeOption),
+    return {HasOption(options, kOverrideOption), HasOption(options, kReportOption),
+            HasOption(options, kNoBackupOption), HasOption(options, kExitCodeOption),
             ReadOfflineRequest(options, optionText), ReadRestoreRequest(options, commandLine)};
 }
 

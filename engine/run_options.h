@@ -7,6 +7,11 @@
 
 namespace halvorn {
 
+inline constexpr std::u16string_view kOverrideOption = u"Override";
+inline constexpr std::u16string_view kReportOption = u"Report";
+inline constexpr std::u16string_view kNoBackupOption = u"NoBackup";
+inline constexpr std::u16string_view kExitCodeOption = u"ExitCode";
+
 // What the command line's options ask of a run. Each is an option of its own ("/" or "-", any
 // ASCII case, values ignored) in the option list that OptionTextOf gives.
 struct RunOptions {

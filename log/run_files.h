@@ -40,6 +40,8 @@ public:
     // Part of the backup, appended whole and on the disk, or not at all; a new backup starts with
     // newFileStart.
     bool AppendToBackup(std::string_view newFileStart, std::string_view bytes);
+    // Whether this process has appended to the backup.
+    bool HasBackup() const { return m_backupHoldsTrees; }
 
     // The backup holds trees of this run, but its file is no longer the run's own (another file
     // holds the name, or it failed the trust rule): nothing more is appended to it.

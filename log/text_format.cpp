@@ -1,5 +1,6 @@
 #include "log/text_format.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace halvorn {
@@ -23,6 +24,12 @@ void AppendDecimal(std::u16string& text, std::int32_t value) {
         text.push_back(digits[--count]);
     }
 }
+
+bool IsLineBreaking(char16_t ch) {
+    return ch < 0x20 || (ch >= 0x7F && ch <= 0x9F) || ch == 0x2028 || ch == 0x2029;
+}
+
+bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
 
 }  // namespace
 
@@ -60,6 +67,21 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<Form
         throw std::invalid_argument("format has fewer directives than arguments");
     }
     return text;
+}
+
+std::u16string PrintableText(std::u16string_view text, std::size_t maxLength) {
+    constexpr std::u16string_view kCut = u"...";
+    const std::size_t kept = text.size() <= maxLength ? text.size() : maxLength - std::min(maxLength, kCut.size());
+    std::u16string printable(text.substr(0, kept));
+    // A cut between the two halves of a surrogate pair would leave half a character.
+    if (printable.size() < text.size() && !printable.empty() && IsHighSurrogate(printable.back())) {
+        printable.pop_back();
+    }
+    std::replace_if(printable.begin(), printable.end(), IsLineBreaking, u'?');
+    if (printable.size() < text.size()) {
+        printable += kCut.substr(0, maxLength - printable.size());
+    }
+    return printable;
 }
 
 }  // namespace halvorn

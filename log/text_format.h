@@ -16,4 +16,9 @@ using FormatArgument = std::variant<std::u16string_view, std::int32_t>;
 // count of arguments differs from the count of directives.
 std::u16string FormatText(std::u16string_view format, std::initializer_list<FormatArgument> args);
 
+// Text from outside the program, fit to stand inside one line of the log, a window or an event:
+// every control character (C0, DEL, C1) and the line and paragraph separators as "?", so that it
+// can start no line of its own, and at most maxLength characters, the last three "..." when cut.
+std::u16string PrintableText(std::u16string_view text, std::size_t maxLength);
+
 }  // namespace halvorn

@@ -7,6 +7,7 @@
 #define IDS_TITLE_FONT_FACE 104
 #define IDS_BODY_FONT_FACE 105
 #define IDS_NOT_ADMIN 106       // shown when the user is not an administrator
+#define IDS_HELP 108            // the switches, the exit codes and where the files go: "/?"
 
 // The program's icon: the wizard's title bar and the executable in Explorer.
 #define IDI_APP 107

@@ -39,6 +39,13 @@ TEST(TextFormat, MisuseThrows) {
     EXPECT_THROW(FormatText(u"trailing %", {}), std::invalid_argument);
 }
 
+TEST(TextFormat, PrintableTextStartsNoLineAndKeepsToItsLength) {
+    EXPECT_EQ(PrintableText(u"a\r\nb\tc\x7F\x85\u2028\u00e9", 20), u"a??b?c???\u00e9");
+    EXPECT_EQ(PrintableText(u"abcdef", 6), u"abcdef");
+    EXPECT_EQ(PrintableText(u"abcdefg", 6), u"abc...");
+    EXPECT_EQ(PrintableText(u"a\U0001F600bcd", 5), u"a...");  // not half of the pair
+}
+
 TEST(RepairLogPath, CarriesTheStartTimeWithoutLeadingZeros) {
     MemoryLogPlatform platform;
     EXPECT_EQ(RepairLog(platform).Path(), u"C:\\Temp\\Brimwell12-7-2026 9h5m3s.log");

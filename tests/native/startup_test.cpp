@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/exit_code.h"
 #include "app/startup.h"
 #include "ui/completion_text.h"
@@ -22,6 +24,39 @@ TEST(SilentCommandLine, AnythingElseSelectsTheWizard) {
           u"/NOU\u0130", u"/\uff2eOUI"}) {
         EXPECT_FALSE(IsSilentCommandLine(arguments));
     }
+}
+
+TEST(CommandLine, HelpOrAnUnknownSwitchComesBeforeAnyRun) {
+    using Kind = CommandLineRequest::Kind;
+    const struct {
+        std::u16string commandLine;
+        Kind kind;
+        std::u16string unknownSwitch;
+        bool silent;
+    } cases[] = {
+        // Every known switch, with either switch character, in any case, with values after ":".
+        {u"/noui -override /REPORT /NoBackup -exitcode:yes /Offline:HIVE /Restore", Kind::Run, {}, true},
+        {u"-noui", Kind::Run, {}, false},  // only "/noui" is silent, as it always was
+        {u"/?", Kind::Help, {}, false},
+        {u"/noui -?", Kind::Help, {}, true},
+        {u"/Reprot /HELP", Kind::Help, {}, false},  // help whatever the other switches say
+        {u"/noui /Reprot /ExitCode", Kind::UnknownSwitch, u"/Reprot", true},
+        {u"-reprot:x /Other", Kind::UnknownSwitch, u"-reprot", false},  // the first, without its values
+        {u"/noui/Report", Kind::UnknownSwitch, u"/noui/Report", true},  // glued, the grammar reads one name
+        {u"/", Kind::UnknownSwitch, u"/", false},
+        {u"/Restore \"C:\\a -b\\x.reg\" /noui", Kind::Run, {}, true},  // the backup's path holds no switch
+        {u"word /Reprot", Kind::Run, {}, false},                          // a word still ends the options
+        {u"\"C:\\Tools\\/noui\\run.cmd\" /Reprot", Kind::Run, {}, true},
+    };
+    for (const auto& [commandLine, kind, unknownSwitch, silent] : cases) {
+        const CommandLineRequest request = ReadCommandLine(commandLine);
+        EXPECT_EQ(request.kind, kind) << testing::PrintToString(commandLine);
+        EXPECT_EQ(request.unknownSwitch, unknownSwitch) << testing::PrintToString(commandLine);
+        EXPECT_EQ(request.silent, silent) << testing::PrintToString(commandLine);
+    }
+    // A refused command line still reads "/ExitCode", which asks for 1639.
+    EXPECT_TRUE(ReadCommandLine(u"/noui /Reprot /ExitCode").options.exitCode);
+    EXPECT_EQ(ReadCommandLine(u"/Restore C:\\b.reg").options.restore.backupPath, u"C:\\b.reg");
 }
 
 class FakeAdminQueries final : public AdminQueries {
@@ -129,6 +164,8 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         {End::Restored, {}, false, 0, {u"b.reg", 2, 2}},
         {End::Restored, {}, false, 1603, {u"b.reg", 2, 1}},  // a tree could not be written
         {End::Restored, {}, false, 1603, {u"b.reg", 0, 0, true, u"refused"}},
+        {End::UnknownSwitch, {}, false, 1639},
+        {End::Help, {}, false, 0},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(static_cast<int>(row.end));

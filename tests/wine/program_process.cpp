@@ -19,6 +19,20 @@ std::wstring ProgramPath() {
     return path;
 }
 
+std::string RunTracingEvents(const std::wstring& arguments) {
+    const std::wstring trace = TemporaryDirectory() + L"halvorn-event-trace.txt";
+    // Wine names its loader in the environment of its Windows processes, but not of a Unix one.
+    wchar_t loader[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"WINELOADER", loader, MAX_PATH);
+    EXPECT_NE(RunUnixCommand(L"WINEDEBUG=+eventlog '" + std::wstring(loader) + L"' '" + UnixPath(ProgramPath()) + L"' " +
+                             arguments + L" 2>'" + UnixPath(trace) + L"'"),
+              -1)
+        << "the program did not end in time";
+    std::string text = ReadFile(trace);
+    DeleteFileW(trace.c_str());
+    return text;
+}
+
 std::vector<std::wstring> LogFiles() { return TemporaryFiles(L"Brimwell*.log"); }
 
 std::vector<std::wstring> BackupFiles() { return TemporaryFiles(L"Brimwell*.reg"); }

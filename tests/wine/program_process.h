@@ -16,6 +16,11 @@ public:
     explicit ProgramProcess(const std::wstring& arguments) : ChildProcess(L"\"" + ProgramPath() + L"\" " + arguments) {}
 };
 
+// Runs the program with arguments from a Unix shell, with Wine's trace of ReportEventW on, and
+// returns that trace: Wine writes it to the Unix standard error of the process, which the handle
+// given to a child as its standard error does not reach.
+std::string RunTracingEvents(const std::wstring& arguments);
+
 // The names of the program's log files and backups in the temporary directory.
 std::vector<std::wstring> LogFiles();
 std::vector<std::wstring> BackupFiles();

@@ -30,6 +30,7 @@ using testing::OnlyLogLines;
 using testing::ProgramPath;
 using testing::RunProcess;
 using testing::RunReg;
+using testing::RunTracingEvents;
 using testing::SnapshotTree;
 using testing::ScratchKey;
 using testing::TemporaryDirectory;
@@ -217,12 +218,38 @@ TEST_F(ProgramOnWine, ASecondInstanceRestoresTheFirstOnesMinimisedWindow) {
 }
 
 TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
+    const ScratchKey source{L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\HalvornRepair"};
+    // A mistyped switch changes nothing, and the one line of its log names it.
+    EXPECT_EQ(Run(L"/noui /Reprot /ExitCode"), 1639u);
+    const std::vector<std::wstring> logs = LogFiles();
+    ASSERT_EQ(logs.size(), 1u);
+    EXPECT_EQ(ReadFile(TemporaryDirectory() + logs[0]),
+              "Unknown switch \"/Reprot\": nothing was changed. Start the tool with /? for the switches that it knows.\r\n");
+    DeleteRunFiles();
+
     // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
-    const std::pair<const wchar_t*, DWORD> runs[] = {
-        {L"/noui /Report /ExitCode", 1}, {L"/noui -exitcode", 3010}, {L"/noui /Report /ExitCode", 0},
-        {L"/noui /EXITCODE:yes", 0}};
+    EXPECT_EQ(Run(L"/noui /Report /ExitCode"), 1u);
+    // Wine's trace of the repair's event: its type (information) and ID (101), then its text.
+    const std::string trace = RunTracingEvents(L"/noui -exitcode");
+    EXPECT_NE(trace.find(",0x0004,0x0000,0x00000065,"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("trace:eventlog:ReportEventW L\"Repair: every invalid registry key was deleted. Found 2, "
+                         "deleted 2.\\r\\nExit code with /ExitCode: 3010.\\r\\nLog: C:\\\\"),
+              std::string::npos)
+        << trace;
+    // The source's registration; a value that cannot be read stays empty.
+    wchar_t messageFile[MAX_PATH] = {};
+    DWORD size = sizeof(messageFile);
+    RegGetValueW(HKEY_LOCAL_MACHINE, source.Path().c_str(), L"EventMessageFile", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                 nullptr, messageFile, &size);
+    EXPECT_STREQ(messageFile, L"%SystemRoot%\\System32\\EventCreate.exe");
+    const std::pair<const wchar_t*, DWORD> runs[] = {{L"/noui /Report /ExitCode", 0}, {L"/noui /EXITCODE:yes", 0}};
     for (const auto& [arguments, code] : runs) {
         EXPECT_EQ(Run(arguments), code) << std::string(arguments, arguments + wcslen(arguments));
+    }
+    {
+        // Windows PE, known by this key, keeps no event.
+        const ScratchKey windowsPe{L"SYSTEM\\CurrentControlSet\\Control\\MiniNT"};
+        EXPECT_EQ(RunTracingEvents(L"/noui /Report").find("ReportEventW"), std::string::npos);
     }
 
     // A tree whose backup cannot carry a key's name is kept: some keys stay.
