@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/command_line_arguments.h"
 #include "engine/option_list.h"
 
 namespace halvorn {
@@ -136,6 +137,32 @@ TEST(IsSwitchToken, SkipsExactlyTheWhiteSpaceSet) {
         const std::u16string token = other + std::u16string(u"/a");
         EXPECT_FALSE(IsSwitchToken(token)) << ::testing::PrintToString(token);
     }
+}
+
+TEST(SplitCommandLine, ReadsQuotesAndBackslashesAsWindowsProgramsDo) {
+    const struct {
+        std::u16string text;
+        std::vector<std::u16string> arguments;
+    } cases[] = {
+        {u"", {}},
+        {u" \t a\t b  ", {u"a", u"b"}},
+        {u"\"C:\\Temp dir\\x.reg\" /noui", {u"C:\\Temp dir\\x.reg", u"/noui"}},
+        {u"a\\\\b c\\", {u"a\\\\b", u"c\\"}},     // backslashes not before a quote stay as they are
+        {u"\"a\\\\\" b", {u"a\\", u"b"}},         // two before a quote give one, and the quote closes
+        {u"a\\\"b", {u"a\"b"}},                    // an odd one makes the quote literal
+        {u"\"a\"\"b\" c", {u"a\"b", u"c"}},        // two quotes inside quotes give one
+        {u"x\"y z\"w", {u"xy zw"}},                 // quotes anywhere group blanks
+        {u"\"unclosed quote", {u"unclosed quote"}},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::vector<std::u16string> arguments;
+        for (const CommandLineArgument& argument : SplitCommandLine(text)) {
+            arguments.push_back(argument.text);
+        }
+        EXPECT_EQ(arguments, expected) << testing::PrintToString(text);
+    }
+    const std::vector<CommandLineArgument> placed = SplitCommandLine(u" /a \"b c\"");
+    EXPECT_EQ(placed, (std::vector<CommandLineArgument>{{u"/a", 1, 3}, {u"b c", 4, 9}}));
 }
 
 }  // namespace

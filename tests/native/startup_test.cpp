@@ -33,9 +33,11 @@ TEST(CommandLine, HelpOrAnUnknownSwitchComesBeforeAnyRun) {
         Kind kind;
         std::u16string unknownSwitch;
         bool silent;
+        RestoreRequest restore{};
     } cases[] = {
         // Every known switch, with either switch character, in any case, with values after ":".
-        {u"/noui -override /REPORT /NoBackup -exitcode:yes /Offline:HIVE /Restore", Kind::Run, {}, true},
+        {u"/noui -override /REPORT /NoBackup -exitcode:yes /Offline:HIVE /Restore", Kind::Run, {}, true,
+         {RestoreTarget::NewestBackup, {}}},
         {u"-noui", Kind::Run, {}, false},  // only "/noui" is silent, as it always was
         {u"/?", Kind::Help, {}, false},
         {u"/noui -?", Kind::Help, {}, true},
@@ -44,19 +46,28 @@ TEST(CommandLine, HelpOrAnUnknownSwitchComesBeforeAnyRun) {
         {u"-reprot:x /Other", Kind::UnknownSwitch, u"-reprot", false},  // the first, without its values
         {u"/noui/Report", Kind::UnknownSwitch, u"/noui/Report", true},  // glued, the grammar reads one name
         {u"/", Kind::UnknownSwitch, u"/", false},
-        {u"/Restore \"C:\\a -b\\x.reg\" /noui", Kind::Run, {}, true},  // the backup's path holds no switch
+        // The argument after "/Restore" is the backup's path, in Windows' quoting, and holds no switch.
+        {u"/Restore \"C:\\a -b\\x (2).reg\" /noui", Kind::Run, {}, true,
+         {RestoreTarget::NamedBackup, u"C:\\a -b\\x (2).reg"}},
+        {u"/RESTORE C:\\x-y.reg /noui", Kind::Run, {}, true, {RestoreTarget::NamedBackup, u"C:\\x-y.reg"}},
+        {u"-restore /noui", Kind::Run, {}, true, {RestoreTarget::NewestBackup, {}}},
+        {u"/Restore \"\" /noui", Kind::Run, {}, true, {RestoreTarget::Unreadable, {}}},
+        {u"/Restore:C:\\x.reg", Kind::Run, {}, false, {RestoreTarget::Unreadable, {}}},
+        {u"/Restore a.reg /Restore b.reg", Kind::Run, {}, false, {RestoreTarget::Unreadable, {}}},
+        {u"word /Restore a.reg", Kind::Run, {}, false},
         {u"word /Reprot", Kind::Run, {}, false},                          // a word still ends the options
         {u"\"C:\\Tools\\/noui\\run.cmd\" /Reprot", Kind::Run, {}, true},
     };
-    for (const auto& [commandLine, kind, unknownSwitch, silent] : cases) {
+    for (const auto& [commandLine, kind, unknownSwitch, silent, restore] : cases) {
         const CommandLineRequest request = ReadCommandLine(commandLine);
         EXPECT_EQ(request.kind, kind) << testing::PrintToString(commandLine);
         EXPECT_EQ(request.unknownSwitch, unknownSwitch) << testing::PrintToString(commandLine);
         EXPECT_EQ(request.silent, silent) << testing::PrintToString(commandLine);
+        EXPECT_EQ(request.options.restore, restore) << testing::PrintToString(commandLine);
     }
     // A refused command line still reads "/ExitCode", which asks for 1639.
     EXPECT_TRUE(ReadCommandLine(u"/noui /Reprot /ExitCode").options.exitCode);
-    EXPECT_EQ(ReadCommandLine(u"/Restore C:\\b.reg").options.restore.backupPath, u"C:\\b.reg");
+    EXPECT_TRUE(ReadCommandLine(u"/Restore \"C:\\a b\\c.reg\" /ExitCode").options.exitCode);
 }
 
 class FakeAdminQueries final : public AdminQueries {

@@ -3,7 +3,6 @@
 // program's path is the argument.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,38 +13,30 @@
 #include "log/kernel_handle.h"
 #include "log/windows_log_platform.h"
 #include "tests/bench/large_tree.h"
+#include "tests/bench/wine/timing.h"
 
 namespace {
 
 using namespace halvorn;
+using bench::Median;
+using bench::TimeSeconds;
 
 constexpr char16_t kServices[] = u"SYSTEM\\ControlSetRestoreBench\\Services";
 constexpr char16_t kInvalidKey[] = u"SYSTEM\\ControlSetRestoreBench\\Services\\Service\\$%&'(Stale";
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-// The seconds from the start of the command to the end of its process.
-double TimeProcess(std::wstring commandLine) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
+// Runs the command line as a process of its own, to its end.
+void RunToEnd(std::wstring commandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
-        return -1;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &started)) {
+        const KernelHandle process(started.hProcess);
+        const KernelHandle thread(started.hThread);
+        WaitForSingleObject(process.get(), INFINITE);
     }
-    const KernelHandle process(started.hProcess);
-    const KernelHandle thread(started.hThread);
-    WaitForSingleObject(process.get(), INFINITE);
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -83,10 +74,10 @@ int wmain(int argc, wchar_t** argv) {
     // Alternated, so that both see the same state of Wine's server.
     for (int round = 0; round < 5; ++round) {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(kInvalidKey).c_str());
-        restores.push_back(TimeProcess(L"\"" + program + L"\" /noui /Restore \"" + file + L"\""));
+        restores.push_back(TimeSeconds([&] { RunToEnd(L"\"" + program + L"\" /noui /Restore \"" + file + L"\""); }));
         allWritten = allWritten && wroteTree();
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(kInvalidKey).c_str());
-        imports.push_back(TimeProcess(L"reg.exe import \"" + file + L"\""));
+        imports.push_back(TimeSeconds([&] { RunToEnd(L"reg.exe import \"" + file + L"\""); }));
         allWritten = allWritten && wroteTree();
     }
     WIN32_FILE_ATTRIBUTE_DATA backupFile{};

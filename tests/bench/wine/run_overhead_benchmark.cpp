@@ -5,7 +5,6 @@
 // tree on the disk before its deletion.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,10 +13,13 @@
 #include "engine/registry_cleaner.h"
 #include "engine/windows_registry.h"
 #include "log/windows_log_platform.h"
+#include "tests/bench/wine/timing.h"
 
 namespace {
 
 using namespace halvorn;
+using bench::Median;
+using bench::TimeSeconds;
 
 constexpr wchar_t kBenchSet[] = L"SYSTEM\\ControlSetBench";
 
@@ -129,21 +131,6 @@ void CreateInvalidTrees() {
             RegSetKeyValueW(HKEY_LOCAL_MACHINE, keyPath.c_str(), L"Start", REG_DWORD, &start, sizeof(start));
         }
     }
-}
-
-template <typename Work>
-double TimeSeconds(Work work) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    work();
-    QueryPerformanceCounter(&end);
-    return static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
