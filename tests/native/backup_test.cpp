@@ -325,8 +325,8 @@ TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItsel
     const RestoreResult refused = Restore(u"/Restore \"" + planted + u"\"");
     EXPECT_TRUE(refused.refused);
     EXPECT_EQ(refused.restoredCount, 0);
-    EXPECT_EQ(restoreLines[3], "Restore refused: C:\\Temp\\Brimwell12-7-2026 9h5m4s.reg, another account can have written "
-                               "it. Nothing was written.");
+    EXPECT_EQ(restoreLines[3], "Restore refused: C:\\Temp\\Brimwell12-7-2026 9h5m4s.reg, another account owns it. "
+                               "Nothing was written.");
     EXPECT_EQ(RestoreMessage(refused, u"C:\\Temp\\r.log"),
               u"Nothing was restored: " + refused.refusal + u".\n\nThe log: C:\\Temp\\r.log");
     for (const char16_t* commandLine : {u"/Restore /Report", u"/Restore /Offline", u"/Restore a /Restore b"}) {

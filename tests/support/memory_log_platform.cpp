@@ -81,14 +81,11 @@ std::vector<std::u16string> MemoryLogPlatform::BackupNames(const std::u16string&
 }
 
 BackupRead MemoryLogPlatform::Read(const std::u16string& path) {
-    if (plantedFiles.contains(path)) {
-        return {BackupReading::Untrusted, {}, u"another account can have written it"};
-    }
-    const auto file = files.find(path);
-    if (file == files.end()) {
+    if (!Exists(path)) {
         return {BackupReading::Unreadable, {}, u"it cannot be opened"};
     }
-    return {BackupReading::Read, file->second, {}};
+    const std::u16string_view why = WhyNotToRestoreFrom(Describe(path), {}, LocalSystemAccount());
+    return why.empty() ? BackupRead{BackupReading::Read, files[path], {}} : BackupRead{BackupReading::Untrusted, {}, why};
 }
 
 std::string MemoryLogPlatform::OnlyFile() const {

@@ -42,7 +42,6 @@ public:
 
     std::u16string RunDirectory() override { return temporaryDirectory; }
     std::vector<std::u16string> BackupNames(const std::u16string& directory) override;
-    // A planted file is untrusted.
     BackupRead Read(const std::u16string& path) override;
 
     // The bytes of the only file written, or empty when there is none.
