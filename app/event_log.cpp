@@ -4,38 +4,22 @@
 
 #include <string>
 
+#include "engine/ascii_case.h"
+#include "engine/reg_file_format.h"
+#include "engine/windows_registry.h"
 #include "ui/resource_text.h"
 
 namespace halvorn {
 
 namespace {
 
-constexpr wchar_t kApplicationLogKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
+constexpr char16_t kApplicationLogKey[] = u"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
 // Windows PE creates this key; an installed Windows has none.
-constexpr wchar_t kWindowsPeKey[] = L"SYSTEM\\CurrentControlSet\\Control\\MiniNT";
+constexpr char16_t kWindowsPeKey[] = u"SYSTEM\\CurrentControlSet\\Control\\MiniNT";
+constexpr std::u16string_view kMessageFileValue = u"EventMessageFile";
 // Its message table gives every ID from 1 to 1000 the text "%1", the event's one string.
-constexpr wchar_t kMessageFile[] = L"%SystemRoot%\\System32\\EventCreate.exe";
-constexpr DWORD kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
-
-// The one owner of an open registry key: RegCloseKey.
-class RegistryKeyHandle {
-public:
-    RegistryKeyHandle() = default;
-    ~RegistryKeyHandle() {
-        if (m_key != nullptr) {
-            RegCloseKey(m_key);
-        }
-    }
-    RegistryKeyHandle(const RegistryKeyHandle&) = delete;
-    RegistryKeyHandle& operator=(const RegistryKeyHandle&) = delete;
-
-    // For a call that hands out a new key; the owner must be empty.
-    HKEY* put() { return &m_key; }
-    HKEY get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
+constexpr std::u16string_view kMessageFile = u"%SystemRoot%\\System32\\EventCreate.exe";
+constexpr std::uint8_t kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
 
 // The one owner of a handle that RegisterEventSourceW gives: DeregisterEventSource.
 class EventSourceHandle {
@@ -56,40 +40,42 @@ private:
     HANDLE m_handle;
 };
 
-bool IsWindowsPe() {
-    RegistryKeyHandle key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWindowsPeKey, 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS;
+bool HasValue(Registry& registry, RegistryKey key, std::u16string_view name) {
+    RegistryValue value;
+    for (std::uint32_t index = 0; registry.EnumerateValue(key, index, value) == kRegistrySuccess; ++index) {
+        if (EqualsIgnoringAsciiCase(value.name, name)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Once per computer: a registration with its message file is left as it is. Without the rights to
 // make one the event is written all the same, and Event Viewer shows its string without the text.
-void RegisterSourceOnce(const std::wstring& source) {
-    const std::wstring sourceKey = kApplicationLogKey + source;
-    RegistryKeyHandle existing;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, KEY_QUERY_VALUE, existing.put()) == ERROR_SUCCESS &&
-        RegQueryValueExW(existing.get(), L"EventMessageFile", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+void RegisterSourceOnce(Registry& registry, std::u16string_view source) {
+    const std::u16string sourceKey = kApplicationLogKey + std::u16string(source);
+    if (const OpenedKey existing(registry, registry.LocalMachine(), sourceKey.c_str());
+        existing && HasValue(registry, existing.get(), kMessageFileValue)) {
         return;
     }
-    RegistryKeyHandle key;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, sourceKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+    const OpenedKey key(registry, registry.LocalMachine(), sourceKey.c_str(), KeyOpening::CreateForWriting);
+    if (!key) {
         return;
     }
     // The message file last: a registration cut short before it is made again by the next run.
-    RegSetValueExW(key.get(), L"TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kTypesSupported),
-                   sizeof(kTypesSupported));
-    RegSetValueExW(key.get(), L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(kMessageFile),
-                   sizeof(kMessageFile));
+    registry.SetValue(key.get(), {u"TypesSupported", kRegDword, {kTypesSupported, 0, 0, 0}});
+    registry.SetValue(key.get(), {std::u16string(kMessageFileValue), kRegExpandSz, StringValueData(kMessageFile)});
 }
 
 }  // namespace
 
 void WriteRunEvent(const RunEvent& event) {
-    if (IsWindowsPe()) {
+    WindowsRegistry registry;
+    if (OpenedKey(registry, registry.LocalMachine(), kWindowsPeKey)) {
         return;
     }
+    RegisterSourceOnce(registry, kEventSource);
     const std::wstring sourceName = ToWide(kEventSource);
-    RegisterSourceOnce(sourceName);
     const EventSourceHandle source(sourceName.c_str());
     if (!source) {
         return;

@@ -126,4 +126,11 @@ std::string EncodeUtf16Le(std::u16string_view text) {
     return bytes;
 }
 
+std::vector<std::uint8_t> StringValueData(std::u16string_view text) {
+    const std::string bytes = EncodeUtf16Le(text);
+    std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+    data.insert(data.end(), {0, 0});
+    return data;
+}
+
 }  // namespace halvorn

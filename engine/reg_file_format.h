@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/registry.h"
 
@@ -25,5 +26,8 @@ bool AppendRegValueLines(std::u16string& text, const RegistryValue& value);
 
 // The text as the file holds it: UTF-16LE, no byte-order mark.
 std::string EncodeUtf16Le(std::u16string_view text);
+
+// The data that the registry stores for a string value of text: UTF-16LE with its terminator.
+std::vector<std::uint8_t> StringValueData(std::u16string_view text);
 
 }  // namespace halvorn

@@ -125,13 +125,6 @@ std::optional<std::vector<std::uint8_t>> HexBytes(std::u16string_view text) {
     }
 }
 
-std::vector<std::uint8_t> StringData(std::u16string_view text) {
-    const std::string bytes = EncodeUtf16Le(text);
-    std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
-    data.insert(data.end(), {0, 0});  // the terminator that the registry stores with a string
-    return data;
-}
-
 class RegFileParser {
 public:
     explicit RegFileParser(std::u16string_view text) : m_lines(text) {}
@@ -228,7 +221,7 @@ private:
     static bool ReadData(std::u16string_view data, RegistryValue& value) {
         if (std::optional<std::u16string> text = Quoted(data)) {
             value.type = kRegSz;
-            value.data = StringData(*text);
+            value.data = StringValueData(*text);
             return data.empty();
         }
         if (data.starts_with(u"dword:")) {
