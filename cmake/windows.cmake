@@ -7,7 +7,7 @@ halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/windows_registry.cpp engine/windows_offline_platform.cpp
   engine/windows_backup_source.cpp
   log/windows_log_platform.cpp log/windows_private_file.cpp)
-target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32)
+target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32 ntdll)
 
 # The wizard's windows.
 halvorn_library(halvorn_ui

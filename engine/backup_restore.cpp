@@ -1,7 +1,9 @@
 #include "engine/backup_restore.h"
 
+#include <deque>
 #include <vector>
 
+#include "engine/ascii_case.h"
 #include "engine/backup_names.h"
 #include "engine/key_path.h"
 #include "log/trace_scope.h"
@@ -17,7 +19,9 @@ constexpr std::u16string_view kRefusedLine = u"Restore refused: %s. Nothing was 
 constexpr std::u16string_view kRefusedAtLine = u"line %d: %s";
 constexpr std::u16string_view kRestoredLine = u"HKLM\\%s";
 constexpr std::u16string_view kNotRestoredLine = u"Not restored whole (error %d): HKLM\\%s";
+constexpr std::u16string_view kDeniedLine = u"Not restored whole, access is denied (error %d): HKLM\\%s";
 constexpr std::u16string_view kNoParentLine = u"Not restored, the key that held it is gone: HKLM\\%s";
+constexpr std::u16string_view kLinkLine = u"Not restored, a key on its way down is a registry link: HKLM\\%s";
 
 constexpr std::u16string_view kUnreadableRefusal =
     u"give /Restore once, followed by the backup's path, or alone for the newest backup";
@@ -25,6 +29,17 @@ constexpr std::u16string_view kReportRefusal = u"/Report does not combine with /
 constexpr std::u16string_view kOfflineRefusal =
     u"with /Offline, /Restore writes only into a hive that you have loaded: /Offline:NAME";
 constexpr std::u16string_view kNoBackup = u"no backup that this account's runs can have written is there";
+
+// The names of a backslash-separated path, which the planner has found to hold no empty one.
+std::vector<std::u16string_view> NamesOf(std::u16string_view path) {
+    std::vector<std::u16string_view> names;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find(u'\\', start), path.size());
+        names.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -118,31 +133,68 @@ void BackupRestore::RestoreFrom(const BackupRead& backup, const std::u16string& 
 }
 
 bool BackupRestore::WriteTree(const std::u16string& targetHive, const RestoreTree& tree) {
-    std::u16string parentPath = targetHive;
-    AppendKeyName(parentPath, tree.parentPath);
-    std::u16string rootPath = parentPath;
-    const std::u16string& firstKey = tree.keys.front().path;
-    AppendKeyName(rootPath, std::u16string_view(firstKey).substr(0, firstKey.find(u'\\')));
-    // Only the tree itself comes back: the key that held it must still be there, or the restore
-    // would make up keys that the repair never deleted.
-    if (!OpenedKey(m_registry, m_registry.LocalMachine(), parentPath.c_str())) {
-        m_log.WriteLine(kNoParentLine, rootPath);
+    const std::vector<std::u16string_view> parentNames = NamesOf(tree.parentPath);
+    std::u16string treePath = targetHive;
+    AppendKeyName(treePath, tree.parentPath);
+    AppendKeyName(treePath, NamesOf(tree.keys.front().path).front());
+    const auto kept = [&](std::u16string_view line) {
+        m_log.WriteLine(line, treePath);
         return false;
-    }
-    const OpenedKey parent(m_registry, m_registry.LocalMachine(), parentPath.c_str(), KeyOpening::CreateForWriting);
-    RegistryStatus status = parent.Status();
-    for (auto key = tree.keys.begin(); status == kRegistrySuccess && key != tree.keys.end(); ++key) {
-        const OpenedKey written(m_registry, parent.get(), key->path.c_str(), KeyOpening::CreateForWriting);
-        status = written.Status();
-        for (auto value = key->values.begin(); status == kRegistrySuccess && value != key->values.end(); ++value) {
-            status = m_registry.SetValue(written.get(), *value);
+    };
+    const auto failed = [&](RegistryStatus status) {
+        m_log.WriteLine(status == kRegistryAccessDenied ? kDeniedLine : kNotRestoredLine, status, treePath);
+        return false;
+    };
+
+    // The control set and its root are reached as the repair reached them, through the
+    // CurrentControlSet link too; every key below them is opened from its parent's handle, never
+    // through a link, and none is made up: the key that held the tree must still be there.
+    std::u16string rootPath = targetHive;
+    AppendKeyName(rootPath, parentNames[0]);
+    AppendKeyName(rootPath, parentNames[1]);
+    std::deque<OpenedKey> way;
+    way.emplace_back(m_registry, m_registry.LocalMachine(), rootPath.c_str());
+    for (std::size_t level = 2; way.back() && level < parentNames.size(); ++level) {
+        const SubkeyAccess access = level + 1 == parentNames.size() ? SubkeyAccess::AddSubkeys : SubkeyAccess::Read;
+        way.emplace_back(m_registry, way.back().get(), std::u16string(parentNames[level]).c_str(), access);
+        if (way.back() && m_registry.IsLink(way.back().get())) {
+            return kept(kLinkLine);
         }
     }
-    if (status != kRegistrySuccess) {
-        m_log.WriteLine(kNotRestoredLine, status, rootPath);
-        return false;
+    if (const RegistryStatus status = way.back().Status(); status != kRegistrySuccess) {
+        return status == kRegistryFileNotFound || status == kRegistryKeyDeleted ? kept(kNoParentLine) : failed(status);
     }
-    m_log.WriteLine(kRestoredLine, rootPath);
+
+    // Each key of the tree comes one level at a time below the keys that the one before it opened.
+    const std::size_t parentDepth = way.size();
+    std::vector<std::u16string_view> opened;  // the names below the parent that way holds open
+    for (const RegFileKey& key : tree.keys) {
+        const std::vector<std::u16string_view> names = NamesOf(key.path);
+        std::size_t shared = 0;
+        while (shared < names.size() && shared < opened.size() && EqualsIgnoringAsciiCase(names[shared], opened[shared])) {
+            ++shared;
+        }
+        while (way.size() > parentDepth + shared) {
+            way.pop_back();
+        }
+        opened.resize(shared);
+        for (std::size_t level = shared; level < names.size(); ++level) {
+            way.emplace_back(m_registry, way.back().get(), std::u16string(names[level]).c_str(), SubkeyAccess::Create);
+            if (!way.back()) {
+                return failed(way.back().Status());
+            }
+            if (m_registry.IsLink(way.back().get())) {
+                return kept(kLinkLine);
+            }
+            opened.push_back(names[level]);
+        }
+        for (const RegistryValue& value : key.values) {
+            if (const RegistryStatus status = m_registry.SetValue(way.back().get(), value); status != kRegistrySuccess) {
+                return failed(status);
+            }
+        }
+    }
+    m_log.WriteLine(kRestoredLine, treePath);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/key_tree_outcome.h"
 #include "engine/registry.h"
 
 namespace halvorn {
@@ -18,14 +19,14 @@ public:
 
     explicit KeyTreeExport(Registry& registry) : m_registry(registry) {}
 
-    // Appends the tree of the key whose name ends keyPath (a path relative to HKEY_LOCAL_MACHINE)
-    // and which is an immediate subkey of parentKey. keyPath holds its entry value again on
-    // return. False when a key or a value of the tree cannot be read, or a key or a value cannot be
-    // written as a line: the text then lacks part of the tree.
-    bool AppendTree(RegistryKey parentKey, std::u16string& keyPath, std::u16string& text);
+    // Appends the tree of key, open and not a link, whose path relative to HKEY_LOCAL_MACHINE is
+    // keyPath; every key below it is opened from its parent's handle, never through a link. keyPath
+    // holds its entry value again on return. Anything but Whole leaves the text without part of
+    // the tree: a key or a value could not be read or written as a line, or a key is a link.
+    KeyTreeOutcome AppendTree(RegistryKey key, std::u16string& keyPath, std::u16string& text);
 
 private:
-    bool AppendKey(RegistryKey key, const std::u16string& keyPath, std::u16string& text);
+    KeyTreeOutcome AppendKey(RegistryKey key, const std::u16string& keyPath, std::u16string& text);
 
     Registry& m_registry;
     RegistryValue m_value;

@@ -47,6 +47,14 @@ inline std::uint32_t LittleEndianDword(const std::vector<std::uint8_t>& data) {
            static_cast<std::uint32_t>(data.at(2)) << 16 | static_cast<std::uint32_t>(data.at(3)) << 24;
 }
 
+// What an open of one subkey may do with it. Every one can ask whether the key is a link.
+enum class SubkeyAccess {
+    Read,           // enumerate and read
+    ReadAndDelete,  // that, and delete the key itself
+    AddSubkeys,     // create keys below an existing key
+    Create,         // create the key where it is missing, keys below it, and its values
+};
+
 class Registry {
 public:
     virtual ~Registry() = default;
@@ -54,8 +62,19 @@ public:
     // HKEY_LOCAL_MACHINE.
     virtual RegistryKey LocalMachine() const = 0;
 
-    // Opens path (backslash-separated, relative to parent) with KEY_READ access.
+    // Opens path (backslash-separated, relative to parent) with KEY_READ access, following every
+    // registry link on the way, as Windows does: for the keys above the ones that a repair selects.
     virtual RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) = 0;
+
+    // Opens name, one immediate subkey of parent (an open key, not a predefined root), never
+    // following it where it is a registry link: a link is opened as itself, which has no subkeys.
+    // A name that holds a backslash fails with kRegistryInvalidName, since the keys on a path's way
+    // are followed.
+    virtual RegistryStatus OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                                      RegistryKey& opened) = 0;
+
+    // Whether key, opened by OpenSubkey, is a registry link (it has a REG_LINK "SymbolicLinkValue").
+    virtual bool IsLink(RegistryKey key) = 0;
 
     // The number of immediate subkeys; 0 when the query fails.
     virtual std::uint32_t QuerySubkeyCount(RegistryKey key) = 0;
@@ -80,8 +99,9 @@ public:
     // name.
     virtual RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) = 0;
 
-    // Deletes the key at path below parent; refused while that key has subkeys.
-    virtual RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) = 0;
+    // Deletes the key that key, opened by OpenSubkey with ReadAndDelete, stands for; refused while
+    // it has subkeys. A handle, not a name: the key deleted is the one that was looked at.
+    virtual RegistryStatus DeleteOpenedKey(RegistryKey key) = 0;
 
     virtual void CloseKey(RegistryKey key) = 0;
 };
@@ -95,9 +115,12 @@ public:
         : m_registry(registry),
           m_status(opening == KeyOpening::Read ? registry.OpenKey(parent, path, m_key)
                                                : registry.CreateKey(parent, path, m_key)) {
-        if (m_status != kRegistrySuccess) {
-            m_key = 0;
-        }
+        Settle();
+    }
+    // One subkey of parent, never through a link.
+    OpenedKey(Registry& registry, RegistryKey parent, const char16_t* name, SubkeyAccess access)
+        : m_registry(registry), m_status(registry.OpenSubkey(parent, name, access, m_key)) {
+        Settle();
     }
     ~OpenedKey() {
         if (m_key != 0) {
@@ -113,6 +136,12 @@ public:
     RegistryStatus Status() const { return m_status; }
 
 private:
+    void Settle() {
+        if (m_status != kRegistrySuccess) {
+            m_key = 0;
+        }
+    }
+
     Registry& m_registry;
     RegistryKey m_key = 0;
     RegistryStatus m_status;

@@ -9,6 +9,7 @@ namespace halvorn {
 namespace {
 
 constexpr std::u16string_view kFoundKeyLine = u"%s\\%s";
+constexpr std::u16string_view kLinkKeptLine = u"Kept, since it or a key below it is a registry link: HKLM\\%s";
 constexpr std::u16string_view kBackupLostLine =
     u"Backup: %s is no longer this run's own file, so the invalid keys not saved to it yet are kept.";
 
@@ -16,7 +17,6 @@ constexpr std::u16string_view kBackupLostLine =
 
 struct RegistryCleaner::ScanBuffers {
     std::array<char16_t, kScanNameCapacity> name{};
-    std::u16string deletionPath;
 };
 
 RegistryCleaner::RegistryCleaner(Registry& registry, RepairLog& log, BackupFile* backup)
@@ -51,7 +51,8 @@ std::u16string& RegistryCleaner::FoundKeyPath(std::size_t depth) {
 void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyName,
                                     std::u16string_view prefix, std::size_t depth) {
     TraceScope scope(m_log);
-    const OpenedKey key(m_registry, parentKey, keyName);
+    // A link is opened as itself, which has no subkeys: nothing below a link is ever reached.
+    const OpenedKey key(m_registry, parentKey, keyName, SubkeyAccess::Read);
     if (!key) {
         return;
     }
@@ -77,8 +78,7 @@ void RegistryCleaner::ScanSubtreeAt(RegistryKey parentKey, const char16_t* keyNa
 
 bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName,
                                        std::size_t depth) {
-    ScanBuffers& buffers = *m_scanBuffers[depth];
-    const char16_t* name = buffers.name.data();
+    const char16_t* name = m_scanBuffers[depth]->name.data();
     // An invalid key is deleted whole and never scanned.
     if (m_reportOnly) {
         if (m_reportedKeys.Add(FoundKeyPath(depth))) {
@@ -88,8 +88,19 @@ bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* pa
         return false;
     }
     ++invalidCount;
-    buffers.deletionPath.assign(name);
-    if (!SaveTree(parentKey, depth) || !DeleteKeyTree(parentKey, buffers.deletionPath)) {
+    // One handle serves the look, the backup and the deletion, so all three see the same key.
+    const OpenedKey invalid(m_registry, parentKey, name, SubkeyAccess::ReadAndDelete);
+    if (!invalid) {
+        return false;
+    }
+    KeyTreeOutcome outcome = SaveTree(invalid.get(), depth);
+    if (outcome == KeyTreeOutcome::Whole) {
+        outcome = DeleteKeyTree(invalid.get());
+    }
+    if (outcome == KeyTreeOutcome::HoldsLink) {
+        m_log.WriteLine(kLinkKeptLine, FoundKeyPath(depth));
+    }
+    if (outcome != KeyTreeOutcome::Whole) {
         return false;
     }
     m_log.WriteLine(kFoundKeyLine, parentName, name);
@@ -97,55 +108,44 @@ bool RegistryCleaner::RemoveInvalidKey(RegistryKey parentKey, const char16_t* pa
     return true;
 }
 
-bool RegistryCleaner::SaveTree(RegistryKey parentKey, std::size_t depth) {
+KeyTreeOutcome RegistryCleaner::SaveTree(RegistryKey key, std::size_t depth) {
     if (m_backup == nullptr) {
-        return true;
+        return m_registry.IsLink(key) ? KeyTreeOutcome::HoldsLink : KeyTreeOutcome::Whole;
     }
     m_treeText.clear();
-    if (!m_treeExport.AppendTree(parentKey, FoundKeyPath(depth), m_treeText)) {
-        return false;
+    if (const KeyTreeOutcome outcome = m_treeExport.AppendTree(key, FoundKeyPath(depth), m_treeText);
+        outcome != KeyTreeOutcome::Whole) {
+        return outcome;
     }
     if (m_backup->Append(m_treeText)) {
-        return true;
+        return KeyTreeOutcome::Whole;
     }
     // Said once for each backup that is lost, where the first tree that it could not take stays.
     if (const std::u16string lost = m_backup->LostPath(); !lost.empty() && lost != m_reportedLostBackup) {
         m_log.WriteLine(kBackupLostLine, lost);
         m_reportedLostBackup = lost;
     }
-    return false;
+    return KeyTreeOutcome::Partial;
 }
 
-bool RegistryCleaner::DeleteKeyTree(RegistryKey rootKey, std::u16string& path) {
-    if (path.empty()) {
-        return false;  // an empty path would name rootKey itself
+KeyTreeOutcome RegistryCleaner::DeleteKeyTree(RegistryKey key) {
+    if (m_registry.IsLink(key)) {
+        return KeyTreeOutcome::HoldsLink;
     }
-    if (m_registry.DeleteKey(rootKey, path.c_str()) == kRegistrySuccess) {
-        return true;
+    if (m_registry.DeleteOpenedKey(key) == kRegistrySuccess) {
+        return KeyTreeOutcome::Whole;
     }
-    const std::size_t entryLength = path.size();
-    {
-        // Only enumerates: every deletion goes through rootKey with a path relative to it.
-        const OpenedKey key(m_registry, rootKey, path.c_str());
-        if (!key) {
-            return false;
+    // Each child deleted closes up the indices, so the next child is again at index 0. Every
+    // child is opened from its parent's handle and deleted through its own, never by a name that
+    // the registry would resolve again.
+    while (m_registry.EnumerateSubkey(key, 0, m_childName.data(), kDeleteNameCapacity) == kRegistrySuccess) {
+        const OpenedKey child(m_registry, key, m_childName.data(), SubkeyAccess::ReadAndDelete);
+        const KeyTreeOutcome outcome = child ? DeleteKeyTree(child.get()) : KeyTreeOutcome::Partial;
+        if (outcome != KeyTreeOutcome::Whole) {
+            return outcome;
         }
-        if (path.back() != u'\\') {
-            path.push_back(u'\\');
-        }
-        const std::size_t childStart = path.size();
-        // Each child deleted closes up the indices, so the next child is again at index 0.
-        while (m_registry.EnumerateSubkey(key.get(), 0, m_childName.data(), kDeleteNameCapacity) ==
-               kRegistrySuccess) {
-            path.resize(childStart);
-            path.append(m_childName.data());
-            if (!DeleteKeyTree(rootKey, path)) {
-                break;
-            }
-        }
-        path.resize(entryLength);
     }
-    return m_registry.DeleteKey(rootKey, path.c_str()) == kRegistrySuccess;
+    return m_registry.DeleteOpenedKey(key) == kRegistrySuccess ? KeyTreeOutcome::Whole : KeyTreeOutcome::Partial;
 }
 
 }  // namespace halvorn

@@ -52,13 +52,15 @@ public:
     void WalkRoot(const std::u16string& rootPath, bool scanAll);
 
     // Finds, counts and deletes every key below keyName (an immediate subkey of parentKey) whose
-    // name begins with prefix; keyName itself is never tested. A tree whose backup cannot be
-    // written whole stays, counted as found only.
+    // name begins with prefix; keyName itself is never tested. Every key from keyName down is
+    // opened from its parent's handle, and a registry link is never followed. A tree whose backup
+    // cannot be written whole stays, counted as found only, and so does a tree that holds a link.
     void ScanSubtree(RegistryKey parentKey, const char16_t* keyName, std::u16string_view prefix);
 
-    // Deletes the key at path (relative to rootKey) with all its subkeys. True when it is gone.
-    // path grows while the subtree is walked and holds its entry value again on return.
-    bool DeleteKeyTree(RegistryKey rootKey, std::u16string& path);
+    // Deletes key, opened by OpenSubkey with ReadAndDelete, with all its subkeys, each through a
+    // handle of its own. Whole when it is gone; where a key cannot be deleted, or is a link, the
+    // keys deleted before it stay deleted and the rest stays.
+    KeyTreeOutcome DeleteKeyTree(RegistryKey key);
 
     std::u16string commandLine;
     std::int32_t deletedCount = 0;
@@ -75,7 +77,8 @@ private:
     // True when the invalid key that the walk's level depth has just enumerated below parentKey
     // has been deleted.
     bool RemoveInvalidKey(RegistryKey parentKey, const char16_t* parentName, std::size_t depth);
-    bool SaveTree(RegistryKey parentKey, std::size_t depth);
+    // The tree of the invalid key in hand, open as key, saved to the backup (where there is one).
+    KeyTreeOutcome SaveTree(RegistryKey key, std::size_t depth);
     // The path below HKEY_LOCAL_MACHINE of the key that the walk's level depth has just enumerated.
     std::u16string& FoundKeyPath(std::size_t depth);
 
@@ -97,7 +100,7 @@ private:
     // One set per level of the walk, kept off the stack so that a tree as deep as the registry
     // allows cannot exhaust it, and reused from one subtree to the next.
     std::vector<std::unique_ptr<ScanBuffers>> m_scanBuffers;
-    // Copied into the deletion path before the recursion goes deeper, so one buffer serves all levels.
+    // Opened before the recursion goes deeper, so one buffer serves all levels of a deletion.
     std::array<char16_t, kDeleteNameCapacity> m_childName{};
 };
 

@@ -1,14 +1,58 @@
 #include "engine/windows_registry.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
+
+// The native calls behind RegCreateKeyExW and RegDeleteKeyW, which take a name where these take a
+// handle or honour OBJ_OPENLINK.
+extern "C" {
+NTSTATUS NTAPI NtCreateKey(PHANDLE key, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes, ULONG titleIndex,
+                           PUNICODE_STRING keyClass, ULONG options, PULONG disposition);
+NTSTATUS NTAPI NtDeleteKey(HANDLE key);
+}
 
 namespace halvorn {
 
 namespace {
 
+constexpr NTSTATUS kStatusChildMustBeVolatile = static_cast<NTSTATUS>(0xC0000181);
+
 HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+
+// KEY_QUERY_VALUE in every one, so that IsLink can read the link's value.
+ACCESS_MASK AccessMask(SubkeyAccess access) {
+    switch (access) {
+    case SubkeyAccess::Read:
+        return KEY_READ;
+    case SubkeyAccess::ReadAndDelete:
+        return KEY_READ | DELETE;
+    case SubkeyAccess::AddSubkeys:
+        return KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY;
+    case SubkeyAccess::Create:
+        break;
+    }
+    return KEY_QUERY_VALUE | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
+}
+
+// RegCreateKeyExW documents no way to open an existing link as itself: the native call takes
+// OBJ_OPENLINK, as RegOpenKeyExW's REG_OPTION_OPEN_LINK does.
+LSTATUS CreateSubkey(HKEY parent, std::wstring& name, HKEY& created) {
+    UNICODE_STRING unicodeName{static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                               static_cast<USHORT>(name.size() * sizeof(wchar_t)), name.data()};
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &unicodeName, OBJ_CASE_INSENSITIVE | OBJ_OPENLINK, parent, nullptr);
+    HANDLE key = nullptr;
+    const ACCESS_MASK access = AccessMask(SubkeyAccess::Create);
+    NTSTATUS status = NtCreateKey(&key, access, &attributes, 0, nullptr, REG_OPTION_NON_VOLATILE, nullptr);
+    if (status == kStatusChildMustBeVolatile) {
+        // Below a key that lives only until the next start, every key does, as the deleted ones did.
+        status = NtCreateKey(&key, access, &attributes, 0, nullptr, REG_OPTION_VOLATILE, nullptr);
+    }
+    created = status >= 0 ? static_cast<HKEY>(key) : nullptr;
+    return status >= 0 ? ERROR_SUCCESS : static_cast<LSTATUS>(RtlNtStatusToDosError(status));
+}
 
 }  // namespace
 
@@ -30,6 +74,28 @@ RegistryStatus WindowsRegistry::OpenKey(RegistryKey parent, const char16_t* path
     const LSTATUS status = RegOpenKeyExW(ToHkey(parent), Widen(path), 0, KEY_READ, &key);
     opened = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(key) : 0;
     return status;
+}
+
+RegistryStatus WindowsRegistry::OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                                           RegistryKey& opened) {
+    opened = 0;
+    Widen(name);
+    if (m_path.empty() || m_path.find(L'\\') != std::wstring::npos) {
+        return ERROR_INVALID_NAME;
+    }
+    HKEY key = nullptr;
+    const LSTATUS status = access == SubkeyAccess::Create
+                               ? CreateSubkey(ToHkey(parent), m_path, key)
+                               : RegOpenKeyExW(ToHkey(parent), m_path.c_str(), REG_OPTION_OPEN_LINK,
+                                               AccessMask(access), &key);
+    opened = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(key) : 0;
+    return status;
+}
+
+bool WindowsRegistry::IsLink(RegistryKey key) {
+    DWORD type = REG_NONE;
+    const LSTATUS status = RegQueryValueExW(ToHkey(key), L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr);
+    return (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) && type == REG_LINK;
 }
 
 std::uint32_t WindowsRegistry::QuerySubkeyCount(RegistryKey key) {
@@ -110,8 +176,9 @@ RegistryStatus WindowsRegistry::SetValue(RegistryKey key, const RegistryValue& v
                           static_cast<DWORD>(value.data.size()));
 }
 
-RegistryStatus WindowsRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {
-    return RegDeleteKeyW(ToHkey(parent), Widen(path));
+RegistryStatus WindowsRegistry::DeleteOpenedKey(RegistryKey key) {
+    const NTSTATUS status = NtDeleteKey(ToHkey(key));
+    return status >= 0 ? ERROR_SUCCESS : static_cast<RegistryStatus>(RtlNtStatusToDosError(status));
 }
 
 void WindowsRegistry::CloseKey(RegistryKey key) { RegCloseKey(ToHkey(key)); }

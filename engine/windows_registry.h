@@ -7,12 +7,16 @@
 
 namespace halvorn {
 
-// The system registry through ADVAPI32. Text is copied between char16_t and wchar_t here, at the
+// The system registry through ADVAPI32, and NTDLL where a key must be created or deleted through a
+// handle that never followed a link. Text is copied between char16_t and wchar_t here, at the
 // boundary. Used by one thread at a time: it reuses its conversion buffers.
 class WindowsRegistry final : public Registry {
 public:
     RegistryKey LocalMachine() const override;
     RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    RegistryStatus OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                              RegistryKey& opened) override;
+    bool IsLink(RegistryKey key) override;
     std::uint32_t QuerySubkeyCount(RegistryKey key) override;
     RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                    std::uint32_t capacity) override;
@@ -20,7 +24,7 @@ public:
                                   RegistryValue& value) override;
     RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
     RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override;
-    RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
+    RegistryStatus DeleteOpenedKey(RegistryKey key) override;
     void CloseKey(RegistryKey key) override;
 
 private:

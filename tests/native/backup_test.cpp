@@ -342,7 +342,7 @@ TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItsel
               u"Restored 0 of the 3 trees in\n" + std::u16string(kBackupPath) +
                   u"\n\nThe others could not be written back whole; the log names them.\n\nThe log: r.log");
     EXPECT_FALSE(registry.Exists(kDevice + u"\\0000"));
-    EXPECT_EQ(restoreLines[3], "Not restored whole (error 5): HKLM\\SYSTEM\\ControlSet001\\Services\\" + kServiceName +
+    EXPECT_EQ(restoreLines[3], "Not restored whole, access is denied (error 5): HKLM\\SYSTEM\\ControlSet001\\Services\\" + kServiceName +
                                    "\\$%&'(a");
     EXPECT_EQ(restoreLines[5], "Not restored, the key that held it is gone: HKLM\\SYSTEM\\ControlSet001\\Enum\\" +
                                    std::string(TargetServiceTable[1].begin(), TargetServiceTable[1].end()) +
@@ -354,6 +354,15 @@ TEST_F(BackupRun, ARestoreWritesNothingFromAFileItCannotTrustAndOnlyTheTreeItsel
     EXPECT_EQ(registry.Values(u"OFFLINE\\ControlSet001\\Enum\\" + std::u16string(TargetServiceTable[1]) +
                               u"\\0000\\$%&'(e"),
               std::vector{Text(u"Name", u"x\"y")});
+
+    // The key that held two trees swapped for a link: nothing is written where it leads.
+    registry.RemoveTree(kService);
+    registry.CreateKey(u"SYSTEM\\Victim");
+    registry.CreateLink(kService, u"SYSTEM\\Victim");
+    EXPECT_EQ(Restore(u"/Restore"), (RestoreResult{kBackupPath, 3, 0}));
+    EXPECT_EQ(registry.ListTree(u"SYSTEM\\Victim"), Paths{});
+    EXPECT_EQ(restoreLines[3], "Not restored, a key on its way down is a registry link: HKLM\\SYSTEM\\ControlSet001\\"
+                               "Services\\" + kServiceName + "\\$%&'(a");
 }
 
 TEST(BackupNames, NewestFirstByTheTimeInTheNameThenByTheCounter) {

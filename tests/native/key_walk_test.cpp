@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/backup_file.h"
 #include "engine/registry_cleaner.h"
 #include "tests/support/log_lines.h"
 #include "tests/support/memory_log_platform.h"
@@ -218,38 +219,99 @@ TEST_F(KeyWalk, ADeletionPathLongerThan520CharactersIsFollowedExactly) {
     EXPECT_EQ(Remaining(), (Paths{u"Valid", u"Valid\\" + std::u16string(255, u'a')}));
 }
 
-class KeyTreeDeletion : public KeyWalk {};
+// Links that a user who may create keys below a service key can make there: none of them leads the
+// walk, the backup or the deletion anywhere else, and each link stays as it is.
+TEST(KeyWalkThroughLinks, NoLinkIsFollowedSavedOrDeleted) {
+    const std::string kept = "Kept, since it or a key below it is a registry link: HKLM\\X\\";
+    const struct {
+        std::u16string link;    // below Root\X
+        std::u16string target;  // below HKLM
+        bool backup;
+        std::int32_t found;
+        Lines lines;  // besides the real invalid key's
+    } cases[] = {
+        {u"$%&'(lnk", u"Victim", true, 2, {kept + "$%&'(lnk"}},
+        {u"$%&'(lnk", u"Victim", false, 2, {kept + "$%&'(lnk"}},
+        {u"Parameters", u"Victim", true, 1, {}},
+        {u"Parameters\\Loop", u"Root\\X", true, 1, {}},  // back to an ancestor: no endless walk
+        {u"$%&'(tree\\a\\inner", u"Victim", true, 2, {kept + "$%&'(tree"}},
+        {u"$%&'(tree\\a\\inner", u"Victim", false, 2, {kept + "$%&'(tree"}},
+    };
+    for (const auto& [link, target, backup, found, lines] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(link) + (backup ? " with a backup" : " without a backup"));
+        MemoryRegistry registry;
+        registry.CreateKey(u"Victim\\$%&'(v\\below");
+        registry.CreateKey(u"Victim\\Sub\\Deeper");
+        registry.CreateKey(u"Root\\X\\$%&'(real");
+        registry.CreateKey(u"Root\\X\\$%&'(tree\\z");
+        registry.CreateLink(u"Root\\X\\" + link, target);
+        const Paths victim = registry.ListTree(u"Victim");
+        MemoryLogPlatform logPlatform;
+        RepairLog log(logPlatform);
+        BackupFile backupFile(log.Files());
+        RegistryCleaner cleaner(registry, log, backup ? &backupFile : nullptr);
+        {
+            const OpenedKey root(registry, registry.LocalMachine(), u"Root");
+            cleaner.ScanSubtree(root.get(), u"X", InvalidKeyPrefix);
+        }
+        const bool treeStays = link.starts_with(u"$%&'(tree");
+        EXPECT_EQ(cleaner.invalidCount, found + (treeStays ? 0 : 1));
+        EXPECT_EQ(cleaner.deletedCount, treeStays ? 1 : 2);
+        EXPECT_EQ(registry.ListTree(u"Victim"), victim);
+        EXPECT_TRUE(registry.IsLinkAt(u"Root\\X\\" + link));
+        Lines expected = {"X\\$%&'(real"};
+        if (!treeStays) {
+            expected.push_back("X\\$%&'(tree");
+        }
+        expected.insert(expected.begin() + (link.starts_with(u"$%&'(lnk") ? 0 : 1), lines.begin(), lines.end());
+        EXPECT_EQ(LinesAfterHeader(logPlatform.files.at(log.Path())), expected);
+        EXPECT_EQ(registry.OpenHandleCount(), 0u);
+    }
+}
 
-TEST_F(KeyTreeDeletion, LeavesThePathAsItFoundIt) {
+class KeyTreeDeletion : public KeyWalk {
+protected:
+    KeyTreeOutcome Delete(const char16_t* name) {
+        const OpenedKey x(registry, registry.LocalMachine(), u"Root\\X");
+        const OpenedKey key(registry, x.get(), name, SubkeyAccess::ReadAndDelete);
+        return key ? cleaner.DeleteKeyTree(key.get()) : KeyTreeOutcome::Partial;
+    }
+};
+
+TEST_F(KeyTreeDeletion, DeletesWhatItCanAndKeepsALinkAndWhatBelowIt) {
     Add(u"T\\a\\b");
     Add(u"U\\a");
+    Add(u"U\\b");
     registry.MakeUndeletable(u"Root\\X\\U\\a");
-    const OpenedKey x(registry, registry.LocalMachine(), u"Root\\X");
-    std::u16string path = u"T";
-    EXPECT_TRUE(cleaner.DeleteKeyTree(x.get(), path));
-    EXPECT_EQ(path, u"T");
-    path = u"U";
-    EXPECT_FALSE(cleaner.DeleteKeyTree(x.get(), path));
-    EXPECT_EQ(path, u"U");
-    path = u"Missing";
-    EXPECT_FALSE(cleaner.DeleteKeyTree(x.get(), path));
-    EXPECT_EQ(Remaining(), (Paths{u"U", u"U\\a"}));
+    registry.CreateKey(u"Target\\inside");
+    registry.CreateLink(u"Root\\X\\L", u"Target");
+    EXPECT_EQ(Delete(u"T"), KeyTreeOutcome::Whole);
+    EXPECT_EQ(Delete(u"U"), KeyTreeOutcome::Partial);
+    EXPECT_EQ(Delete(u"L"), KeyTreeOutcome::HoldsLink);
+    EXPECT_EQ(Remaining(), (Paths{u"L", u"U", u"U\\a", u"U\\b"}));
+    EXPECT_TRUE(registry.Exists(u"Target\\inside"));
 }
 
-TEST_F(KeyTreeDeletion, AnEmptyPathNeverNamesTheRootItself) {
+// A name is never resolved as a path, whose keys on the way would be followed.
+TEST_F(KeyTreeDeletion, OnlyOneNameBelowAnOpenKeyCanBeOpenedForIt) {
+    Add(u"T\\a");
     const OpenedKey x(registry, registry.LocalMachine(), u"Root\\X");
-    std::u16string path;
-    EXPECT_FALSE(cleaner.DeleteKeyTree(x.get(), path));
-    EXPECT_TRUE(registry.Exists(u"Root\\X"));
+    for (const char16_t* name : {u"", u"T\\a"}) {
+        EXPECT_EQ(OpenedKey(registry, x.get(), name, SubkeyAccess::ReadAndDelete).Status(), kRegistryInvalidName);
+    }
+    EXPECT_FALSE(OpenedKey(registry, registry.LocalMachine(), u"Root", SubkeyAccess::ReadAndDelete));
+    EXPECT_TRUE(registry.Exists(u"Root\\X\\T\\a"));
 }
 
-TEST_F(KeyTreeDeletion, AKeyWithoutSubkeysTakesOneCall) {
+TEST_F(KeyTreeDeletion, AKeyWithoutSubkeysIsLookedAtAndDeletedThroughItsHandle) {
     Add(u"Leaf");
     const OpenedKey x(registry, registry.LocalMachine(), u"Root\\X");
+    const OpenedKey leaf(registry, x.get(), u"Leaf", SubkeyAccess::ReadAndDelete);
     const auto before = registry.Calls();
-    std::u16string path = u"Leaf";
-    EXPECT_TRUE(cleaner.DeleteKeyTree(x.get(), path));
-    EXPECT_EQ(registry.Calls().Total() - before.Total(), 1u);
+    EXPECT_EQ(cleaner.DeleteKeyTree(leaf.get()), KeyTreeOutcome::Whole);
+    const auto calls = registry.Calls().Since(before);
+    EXPECT_EQ(calls.Total(), 2u);
+    EXPECT_EQ(calls.remove, 1u);
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ struct MemoryRegistry::Node {
     bool readOnly = false;
     bool vanishesAfterEnumeration = false;
 
-    Node* Child(const std::u16string& childName) const {
+    // The child itself, a link too.
+    Node* ChildItself(const std::u16string& childName) const {
         const auto position = std::lower_bound(
             children.begin(), children.end(), childName,
             [](const std::unique_ptr<Node>& node, const std::u16string& value) {
@@ -58,8 +59,13 @@ struct MemoryRegistry::Node {
         if (position == children.end() || !EqualsIgnoringAsciiCase((*position)->name, childName)) {
             return nullptr;
         }
-        Node* child = position->get();
-        return child->linkTarget != nullptr ? child->linkTarget : child;
+        return position->get();
+    }
+
+    // The child, or where it is a link, the key that it stands for.
+    Node* Child(const std::u16string& childName) const {
+        Node* child = ChildItself(childName);
+        return child != nullptr && child->linkTarget != nullptr ? child->linkTarget : child;
     }
 
     // Values keep the order in which they were first set, as the Windows registry enumerates them.
@@ -131,6 +137,13 @@ MemoryRegistry::Node& MemoryRegistry::FindExisting(const std::u16string& path) c
         throw std::invalid_argument("no such key");
     }
     return *node;
+}
+
+bool MemoryRegistry::IsLinkAt(const std::u16string& path) const {
+    const std::size_t lastSeparator = path.rfind(u'\\');
+    const Node& parent = lastSeparator == std::u16string::npos ? *m_root : FindExisting(path.substr(0, lastSeparator));
+    const Node* node = parent.ChildItself(path.substr(lastSeparator + 1));
+    return node != nullptr && node->linkTarget != nullptr;
 }
 
 bool MemoryRegistry::Exists(const std::u16string& path) const {
@@ -227,9 +240,47 @@ RegistryStatus MemoryRegistry::OpenKey(RegistryKey parent, const char16_t* path,
     if (node->unopenable) {
         return kRegistryAccessDenied;
     }
-    opened = m_nextHandle++;
-    m_handles.emplace(opened, node);
+    opened = NewHandle(*node);
     return kRegistrySuccess;
+}
+
+RegistryKey MemoryRegistry::NewHandle(Node& node) {
+    const RegistryKey handle = m_nextHandle++;
+    m_handles.emplace(handle, &node);
+    return handle;
+}
+
+RegistryStatus MemoryRegistry::OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                                          RegistryKey& opened) {
+    const bool writes = access == SubkeyAccess::AddSubkeys || access == SubkeyAccess::Create;
+    ++(writes ? m_calls.write : m_calls.open);
+    opened = 0;
+    Node* from = parent == kLocalMachine ? nullptr : Resolve(parent);
+    if (from == nullptr) {
+        return kRegistryInvalidHandle;
+    }
+    const std::u16string childName(name);
+    if (childName.empty() || childName.size() > kMaxNameLength || childName.find(u'\\') != std::u16string::npos) {
+        return kRegistryInvalidName;
+    }
+    Node* node = from->ChildItself(childName);
+    if (node == nullptr && access == SubkeyAccess::Create && !from->readOnly) {
+        node = &from->AddChild(childName);
+    }
+    if (node == nullptr) {
+        return from->readOnly && access == SubkeyAccess::Create ? kRegistryAccessDenied : kRegistryFileNotFound;
+    }
+    if (node->unopenable || (writes && node->readOnly)) {
+        return kRegistryAccessDenied;
+    }
+    opened = NewHandle(*node);
+    return kRegistrySuccess;
+}
+
+bool MemoryRegistry::IsLink(RegistryKey key) {
+    ++m_calls.value;
+    const Node* node = Resolve(key);
+    return node != nullptr && node->linkTarget != nullptr;
 }
 
 std::uint32_t MemoryRegistry::QuerySubkeyCount(RegistryKey key) {
@@ -318,8 +369,7 @@ RegistryStatus MemoryRegistry::CreateKey(RegistryKey parent, const char16_t* pat
         }
         node = child;
     }
-    opened = m_nextHandle++;
-    m_handles.emplace(opened, node);
+    opened = NewHandle(*node);
     return kRegistrySuccess;
 }
 
@@ -336,17 +386,13 @@ RegistryStatus MemoryRegistry::SetValue(RegistryKey key, const RegistryValue& va
     return kRegistrySuccess;
 }
 
-RegistryStatus MemoryRegistry::DeleteKey(RegistryKey parent, const char16_t* path) {
+RegistryStatus MemoryRegistry::DeleteOpenedKey(RegistryKey key) {
     ++m_calls.remove;
-    Node* from = Resolve(parent);
-    if (from == nullptr) {
-        return kRegistryInvalidHandle;
+    Node* node = Resolve(key);
+    if (node == nullptr) {
+        return key == kLocalMachine ? kRegistryAccessDenied : kRegistryKeyDeleted;
     }
-    Node* node = Find(from, path);
-    if (node == nullptr || node == from) {
-        return kRegistryFileNotFound;
-    }
-    if (node->undeletable || !node->children.empty()) {
+    if (node->undeletable || !node->children.empty() || node->parent == nullptr) {
         return kRegistryAccessDenied;
     }
     Detach(*node);

@@ -43,8 +43,11 @@ public:
     // Creates the key at path below HKEY_LOCAL_MACHINE, with every missing key above it.
     void CreateKey(const std::u16string& path);
     // Creates a key at path that stands for the existing key at target, as CurrentControlSet
-    // stands for one of the numbered control sets.
+    // stands for one of the numbered control sets: OpenKey follows it, OpenSubkey opens it as
+    // itself, a key without subkeys.
     void CreateLink(const std::u16string& path, const std::u16string& target);
+    // Whether the key at path, reached without following a link at its own name, is a link.
+    bool IsLinkAt(const std::u16string& path) const;
     bool Exists(const std::u16string& path) const;
     // Every key below path (not path itself), as paths relative to it, in enumeration order.
     std::vector<std::u16string> ListTree(const std::u16string& path) const;
@@ -56,9 +59,9 @@ public:
     // they were first set, as the Windows registry enumerates them.
     void SetValue(const std::u16string& path, RegistryValue value);
 
-    // Faults: DeleteKey of the key fails with access denied; OpenKey of it fails; the key
-    // disappears right after an enumeration has returned its name; CreateKey and SetValue below it
-    // fail with access denied.
+    // Faults: deleting the key fails with access denied; opening it fails; the key disappears right
+    // after an enumeration has returned its name; opening it for writing, creating keys below it
+    // and setting its values fail with access denied.
     void MakeUndeletable(const std::u16string& path);
     void MakeReadOnly(const std::u16string& path);
     void MakeUnopenable(const std::u16string& path);
@@ -71,6 +74,9 @@ public:
 
     RegistryKey LocalMachine() const override;
     RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
+    RegistryStatus OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                              RegistryKey& opened) override;
+    bool IsLink(RegistryKey key) override;
     std::uint32_t QuerySubkeyCount(RegistryKey key) override;
     RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
                                    std::uint32_t capacity) override;
@@ -78,7 +84,7 @@ public:
                                   RegistryValue& value) override;
     RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override;
     RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override;
-    RegistryStatus DeleteKey(RegistryKey parent, const char16_t* path) override;
+    RegistryStatus DeleteOpenedKey(RegistryKey key) override;
     void CloseKey(RegistryKey key) override;
 
 private:
@@ -86,6 +92,7 @@ private:
     struct StoredValue;
 
     Node* Resolve(RegistryKey key) const;
+    RegistryKey NewHandle(Node& node);
     Node* Find(Node* from, const std::u16string& path) const;
     Node& FindExisting(const std::u16string& path) const;
     void Detach(Node& node);

@@ -31,6 +31,7 @@ using testing::KeyExists;
 using testing::ReadFile;
 using testing::RunReg;
 using testing::ScratchKey;
+using testing::ScratchLink;
 using testing::SnapshotTree;
 using testing::TemporaryDirectory;
 using testing::Utf16Bytes;
@@ -105,6 +106,7 @@ protected:
     }
 
     const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";
+    const std::wstring kVictim = L"SYSTEM\\CurrentControlSet\\Services\\HalvornWineVictim";
     ScratchKey guard{kGuard};
     std::int32_t invalidCount = 0;
     std::int32_t deletedCount = 0;
@@ -139,12 +141,21 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndTheProgramsRestorePutsTheT
     // No key line can carry this name, so its tree stays.
     const std::wstring unsavable = L"Parameters\\$%&'(kept\\line\nbreak";
     Set(unsavable, {u"inner", kRegSz, Utf16Bytes(u"stays\0"sv)});
+    // Links into another service, which the repair may not touch: one with an invalid name, one on
+    // the way down to invalid keys.
+    const ScratchKey victim{kVictim};
+    ASSERT_TRUE(victim.Create(L"$%&'(v\\below") && victim.Create(L"Sub\\$%&'(w"));
+    const ScratchLink invalidLink(kGuard + L"\\$%&'(lnk", kVictim);
+    const ScratchLink wayDown(kGuard + L"\\Linked", kVictim);
+    ASSERT_TRUE(invalidLink && wayDown);
+    const std::vector<testing::KeySnapshot> victimTree = SnapshotTree(kVictim);
 
     const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
     const std::u16string exports = Exported(first) + Exported(second);
     RunRepair(u"");
 
-    EXPECT_EQ(invalidCount, 3);
+    EXPECT_EQ(SnapshotTree(kVictim), victimTree);
+    EXPECT_EQ(invalidCount, 4);
     EXPECT_EQ(deletedCount, 2);
     EXPECT_TRUE(KeyExists(kGuard + L"\\" + unsavable));
     EXPECT_EQ(TextAfterHeader(BackupBytes()), exports);
@@ -155,14 +166,28 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndTheProgramsRestorePutsTheT
     EXPECT_EQ(RunProcess(L"\"" + ProgramPath() + L"\" /noui /Restore /ExitCode"), 0u);
     EXPECT_EQ(SnapshotTree(kGuard), before);
 
-    // A backup that another account owns is refused whole, and a file named "/Report" too.
+    // A file named "/Report" is refused whole.
     RunRepair(u"");
     const std::vector<testing::KeySnapshot> repaired = SnapshotTree(kGuard);
     EXPECT_EQ(RestoreBackup(L"/Report"), 1603u);
+    EXPECT_EQ(SnapshotTree(kGuard), repaired);
+
+    // The key that held the second tree swapped for a link: the first tree comes back, the second
+    // nowhere.
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kGuard + L"\\Parameters").c_str()), ERROR_SUCCESS);
+    const ScratchLink swapped(kGuard + L"\\Parameters", kVictim);
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(RestoreBackup(L""), 1603u);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\" + first));
+    EXPECT_EQ(SnapshotTree(kVictim), victimTree);
+
+    // A backup that another account owns is refused whole.
+    ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kGuard + L"\\" + first).c_str()), ERROR_SUCCESS);
+    const std::vector<testing::KeySnapshot> unrestored = SnapshotTree(kGuard);
     if (GiveBackupToAnotherAccount()) {
         EXPECT_EQ(RestoreBackup(L""), 1603u);
     }
-    EXPECT_EQ(SnapshotTree(kGuard), repaired);
+    EXPECT_EQ(SnapshotTree(kGuard), unrestored);
 }
 
 // reg export would write these so that an import changed their bytes; the backup must not. (Wine

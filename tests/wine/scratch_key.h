@@ -1,9 +1,12 @@
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <string>
 #include <vector>
+
+extern "C" NTSTATUS NTAPI NtDeleteKey(HANDLE key);
 
 namespace halvorn::testing {
 
@@ -67,6 +70,39 @@ private:
     }
 
     std::wstring m_path;
+};
+
+// A registry link of the test's own at path, to target (both below HKEY_LOCAL_MACHINE), made as
+// RegCreateKeyExW with REG_OPTION_CREATE_LINK and a REG_LINK "SymbolicLinkValue" make one, and
+// removed as itself at the end: RegDeleteKeyW and RegDeleteTreeW would follow it.
+class ScratchLink {
+public:
+    ScratchLink(const std::wstring& path, const std::wstring& target) : m_path(path) {
+        HKEY link = nullptr;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        const std::wstring absolute = L"\\Registry\\Machine\\" + target;
+        m_made = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(absolute.c_str()),
+                                static_cast<DWORD>(absolute.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+        RegCloseKey(link);
+    }
+    ~ScratchLink() {
+        HKEY link = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_path.c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) == ERROR_SUCCESS) {
+            NtDeleteKey(link);
+            RegCloseKey(link);
+        }
+    }
+    ScratchLink(const ScratchLink&) = delete;
+    ScratchLink& operator=(const ScratchLink&) = delete;
+
+    explicit operator bool() const { return m_made; }
+
+private:
+    std::wstring m_path;
+    bool m_made = false;
 };
 
 }  // namespace halvorn::testing
