@@ -19,3 +19,7 @@ halvorn_library(halvorn_core_plain ${HALVORN_CORE_SOURCES} ${HALVORN_TEST_SUPPOR
 file(GLOB HALVORN_BENCHMARKS CONFIGURE_DEPENDS tests/bench/*.cpp)
 add_executable(halvorn_benchmark ${HALVORN_BENCHMARKS})
 target_link_libraries(halvorn_benchmark PRIVATE halvorn_core_plain benchmark::benchmark benchmark::benchmark_main)
+
+# The amd64 libraries that scripts/setup moves to the versions of their i386 twins, chosen from
+# recorded apt output.
+add_test(NAME halvorn_setup_lagging_twins COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/check-lagging-twins)
