@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -250,6 +251,14 @@ TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
         EXPECT_TRUE(BackupFiles().empty());
         DeleteRunFiles();
     }
+    // The help, silent: on standard output, with no window, and 0.
+    std::string help;
+    EXPECT_EQ(testing::RunProcessReadingOutput(L"\"" + ProgramPath() + L"\" /noui /? /ExitCode", help), 0u);
+    EXPECT_EQ(help.rfind("The tool deletes the invalid registry keys", 0), 0u) << help;
+    EXPECT_NE(help.find(".\r\n\r\nHalvornRepair.exe [switches]\r\n\r\n/noui: "), std::string::npos) << help;
+    EXPECT_FALSE(std::regex_search(help, std::regex("[^\r]\n"))) << "a line end without CR";
+    EXPECT_TRUE(help.ends_with("source HalvornRepair.")) << help;
+    EXPECT_TRUE(LogFiles().empty());
 
     // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
     EXPECT_EQ(Run(L"/noui /Report /ExitCode"), 1u);

@@ -54,7 +54,7 @@ protected:
 
 TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     // Help, and a switch that the tool does not know, answer in a message box (its text is control 0xFFFF).
-    for (const auto& [arguments, says, code] : {std::tuple{L"/ExitCode -? /Reprot", L"1639: a switch that", 0u},
+    for (const auto& [arguments, says, code] : {std::tuple{L"/ExitCode -? /Reprot", L"1639: an argument that", 0u},
                                                 std::tuple{L"/ExitCode -nouii", L"Unknown switch \"-nouii\"", 1639u},
                                                 std::tuple{L"noui", L"Unknown argument \"noui\"", 1639u}}) {
         ProgramProcess answer(arguments);
