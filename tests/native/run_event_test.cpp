@@ -56,10 +56,6 @@ TEST(RunEvent, EachOutcomeHasItsOwnIdATypeThatFollowsItAndATextThatStartsWithThe
               u"Command line refused. Found 0, deleted 0.\r\nUnknown switch \"/x%\u20601?\": nothing was changed. Start "
               u"the tool with /? for the switches that it knows.\r\nExit code with /ExitCode: 1639.\r\nLog: "
               u"C:\\T\\%\u2060%\u20605\\B.log\r\nBackup: C:\\T\\B.reg\r\nSwitches: /noui /x%\u20601?100%d %TEMP% 5%");
-    // A restore's refusal quotes a path.
-    const RunOutcome restoreRefused{End::Restored, {}, {u"C:\\%1.reg", 0, 0, true, u"C:\\%1.reg is not a backup"}};
-    EXPECT_NE(RunEventFor(restoreRefused, {}, {}, u"").value().text.find(u"Why: C:\\%\u20601.reg is not a backup\r\n"),
-              std::u16string::npos);
 }
 
 }  // namespace
