@@ -27,8 +27,8 @@ bool IsSilentCommandLine(std::u16string_view arguments) {
 
 CommandLineRequest ReadCommandLine(std::u16string_view commandLine) {
     CommandLineReading reading = ReadCommandLineArguments(commandLine);
-    CommandLineRequest request{CommandLineRequest::Kind::Run, {}, IsSilentCommandLine(OptionTextOf(commandLine)),
-                               reading.options};
+    CommandLineRequest request{CommandLineRequest::Kind::Run, {},
+                               IsSilentCommandLine(TextWithoutBackupPath(commandLine)), reading.options};
     if (reading.help) {
         request.kind = CommandLineRequest::Kind::Help;  // whatever the other arguments say
     } else if (reading.refusedArgument) {

@@ -25,7 +25,7 @@ struct CommandLineRequest {
     };
     Kind kind = Kind::Run;
     std::u16string unknownSwitch{};  // with UnknownSwitch: the first refused argument, as typed
-    bool silent = false;             // as IsSilentCommandLine reads OptionTextOf(commandLine)
+    bool silent = false;             // as IsSilentCommandLine reads TextWithoutBackupPath(commandLine)
     RunOptions options{};
 };
 

@@ -12,7 +12,7 @@ bool IsRestoreSwitch(std::u16string_view argument) {
            EqualsIgnoringAsciiCase(argument.substr(1), kRestoreOption);
 }
 
-std::u16string OptionTextOf(std::u16string_view commandLine) {
+std::u16string TextWithoutBackupPath(std::u16string_view commandLine) {
     const std::vector<CommandLineArgument> arguments = SplitCommandLine(commandLine);
     const auto isRestore = [](const CommandLineArgument& argument) { return IsRestoreSwitch(argument.text); };
     const auto restore = std::find_if(arguments.begin(), arguments.end(), isRestore);

@@ -33,7 +33,7 @@ bool IsRestoreSwitch(std::u16string_view argument);
 
 // The command line without the backup's path after "/Restore", where the silent run's "/noui" is
 // looked for: a path that holds those characters does not make a run silent.
-std::u16string OptionTextOf(std::u16string_view commandLine);
+std::u16string TextWithoutBackupPath(std::u16string_view commandLine);
 
 // Reads "Restore" from the options of the command line's arguments, and the argument that stood
 // after the first "/Restore" as its backup's path (nothing when none did).
