@@ -30,8 +30,10 @@ int RepairExitCode(const RepairCounts& repair, bool reportOnly) {
 }  // namespace
 
 int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options) {
-    if (!options.exitCode) {
-        return kSuccess;  // scripts written for the tool as it always was rely on 0
+    // Scripts written for the tool as it always was rely on 0; but after a refused command line
+    // nothing ran, and success would be a failure reported as success.
+    if (!options.exitCode && outcome.end != RunOutcome::End::UnknownSwitch) {
+        return kSuccess;
     }
     switch (outcome.end) {
     case RunOutcome::End::Help:

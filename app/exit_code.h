@@ -18,7 +18,7 @@ struct RunOutcome {
         Repaired,            // a repair ran: repair holds what it found and deleted
         Restored,            // a restore ran: restore holds what it wrote back
         Help,                // the help was shown; nothing else happened
-        UnknownSwitch,       // the command line was refused: unknownSwitch names the switch
+        UnknownSwitch,       // the command line was refused: unknownSwitch names the argument
     };
     End end = End::Failed;
     RepairCounts repair{};
@@ -28,7 +28,7 @@ struct RunOutcome {
 
 // The process's exit code: 0 on every path unless the options ask for the outcome with
 // "/ExitCode"; then the codes of Windows Installer, which software deployment tools already read
-// as success, restart, retry or failure.
+// as success, restart, retry or failure. A refused command line ends with 1639 either way.
 int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options);
 
 }  // namespace halvorn

@@ -12,6 +12,7 @@
 #include "app/restore_run.h"
 #include "app/run_event.h"
 #include "app/single_instance.h"
+#include "app/standard_output.h"
 #include "app/startup.h"
 #include "app/system_repair.h"
 #include "app/wizard_run.h"
@@ -22,8 +23,9 @@ namespace {
 
 using namespace halvorn;
 
-RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
-    const bool silent = IsSilentCommandLine(OptionTextOf(arguments));
+RunOutcome Start(const std::u16string& arguments, const CommandLineRequest& request) {
+    const bool silent = request.silent;
+    const RunOptions& options = request.options;
     const bool administrator = IsCurrentUserAdmin();
     // Refused users create no mutex, so any number of them can see the refusal at once.
     std::optional<SingleInstanceMutex> mutex;
@@ -57,9 +59,14 @@ RunOutcome Start(const std::u16string& arguments, const RunOptions& options) {
     return {};
 }
 
-RunOutcome ShowHelp() {
-    MessageBoxW(nullptr, LoadResourceString(IDS_HELP).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
-                MB_OK | MB_ICONINFORMATION);
+// A silent start may run in session 0, where nobody can close a box and the deployment would hang.
+RunOutcome ShowHelp(bool silent) {
+    if (silent) {
+        WriteStandardOutput(LoadResourceString(IDS_HELP));
+    } else {
+        MessageBoxW(nullptr, LoadResourceString(IDS_HELP).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
+                    MB_OK | MB_ICONINFORMATION);
+    }
     return {RunOutcome::End::Help};
 }
 
@@ -78,11 +85,11 @@ RunOutcome RefuseSwitch(const CommandLineRequest& request) {
 RunOutcome Answer(const std::u16string& arguments, const CommandLineRequest& request) {
     switch (request.kind) {
     case CommandLineRequest::Kind::Help:
-        return ShowHelp();
+        return ShowHelp(request.silent);
     case CommandLineRequest::Kind::UnknownSwitch:
         return RefuseSwitch(request);
     case CommandLineRequest::Kind::Run:
-        return Start(arguments, request.options);
+        return Start(arguments, request);
     }
     return {};
 }

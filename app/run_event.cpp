@@ -101,6 +101,26 @@ std::u16string Shown(std::u16string_view text) {
     return text.empty() ? u"none" : PrintableText(text, kMaxShownText);
 }
 
+constexpr char16_t kWordJoiner = u'\u2060';
+
+// Event Viewer expands "%%n" in an event's string into the system's parameter message n ("%%5"
+// shows "Access is denied."), and a viewer may expand "%n" too. A word joiner after each "%" that
+// stands before a "%" or a digit breaks every such sequence: it has no width, and unlike a
+// zero-width space it lets no line break in, so the text shows as it was typed. The program's own
+// words hold no such pair, so the whole text is guarded at once, and no outside text slips past.
+std::u16string ShownAsTyped(std::u16string_view text) {
+    std::u16string shown;
+    shown.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        shown += text[at];
+        const char16_t next = at + 1 < text.size() ? text[at + 1] : u'\0';
+        if (text[at] == u'%' && (next == u'%' || (next >= u'0' && next <= u'9'))) {
+            shown += kWordJoiner;
+        }
+    }
+    return shown;
+}
+
 }  // namespace
 
 std::optional<RunEvent> RunEventFor(const RunOutcome& outcome, const RunOptions& options, const RunFilePaths& files,
@@ -119,7 +139,7 @@ std::optional<RunEvent> RunEventFor(const RunOutcome& outcome, const RunOptions&
     }
     text += FormatText(u"\r\nExit code with /ExitCode: %d.\r\nLog: %s\r\nBackup: %s\r\nSwitches: %s",
                        {ExitCodeFor(outcome, askedForTheCode), Shown(files.log), Shown(backup), Shown(commandLine)});
-    return RunEvent{head->id, head->type, std::move(text)};
+    return RunEvent{head->id, head->type, ShownAsTyped(text)};
 }
 
 }  // namespace halvorn

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <array>
 
 #include "engine/ascii_case.h"
 #include "log/text_format.h"
@@ -12,17 +11,8 @@ namespace {
 
 constexpr std::uint32_t kWin32WindowsPlatform = 1;  // VER_PLATFORM_WIN32_WINDOWS
 constexpr std::u16string_view kSilentSwitch = u"/noui";
-constexpr std::array<std::u16string_view, 7> kKnownOptions = {
-    kSilentSwitch.substr(1), kOverrideOption, kReportOption, kNoBackupOption, kExitCodeOption, kOfflineOption,
-    kRestoreOption};
-constexpr std::array<std::u16string_view, 2> kHelpOptions = {u"?", u"help"};
 // Enough for any switch that the tool knows, mistyped, and short enough for a message box.
 constexpr std::size_t kMaxShownSwitch = 100;
-
-bool IsOneOf(const auto& names, const Option& option) {
-    return std::any_of(names.begin(), names.end(),
-                       [&option](std::u16string_view name) { return EqualsIgnoringAsciiCase(option.name, name); });
-}
 
 }  // namespace
 
@@ -36,28 +26,28 @@ bool IsSilentCommandLine(std::u16string_view arguments) {
 }
 
 CommandLineRequest ReadCommandLine(std::u16string_view commandLine) {
-    const std::u16string optionText = OptionTextOf(commandLine);
-    OptionList options;
-    options.Parse(optionText);
-    CommandLineRequest request{CommandLineRequest::Kind::Run, {}, IsSilentCommandLine(optionText),
-                               ReadRunOptions(commandLine)};
-    const auto unknown = std::find_if(options.begin(), options.end(),
-                                      [](const Option& option) { return !IsOneOf(kKnownOptions, option); });
-    const auto help = std::find_if(options.begin(), options.end(),
-                                   [](const Option& option) { return IsOneOf(kHelpOptions, option); });
-    if (help != options.end()) {
-        request.kind = CommandLineRequest::Kind::Help;
-    } else if (unknown != options.end()) {
+    CommandLineReading reading = ReadCommandLineArguments(commandLine);
+    CommandLineRequest request{CommandLineRequest::Kind::Run, {},
+                               IsSilentCommandLine(TextWithoutBackupPath(commandLine)), reading.options};
+    if (reading.help) {
+        request.kind = CommandLineRequest::Kind::Help;  // whatever the other arguments say
+    } else if (reading.refusedArgument) {
         request.kind = CommandLineRequest::Kind::UnknownSwitch;
-        request.unknownSwitch = unknown->switchCharacter + unknown->name;
+        request.unknownSwitch = std::move(*reading.refusedArgument);
     }
     return request;
 }
 
-std::u16string UnknownSwitchText(std::u16string_view typedSwitch) {
-    return FormatText(
-        u"Unknown switch \"%s\": nothing was changed. Start the tool with /? for the switches that it knows.",
-        {PrintableText(typedSwitch, kMaxShownSwitch)});
+std::u16string UnknownSwitchText(std::u16string_view typedArgument) {
+    // Log readers know the line of a mistyped switch: it stays as it was.
+    if (IsSwitchToken(typedArgument)) {
+        return FormatText(
+            u"Unknown switch \"%s\": nothing was changed. Start the tool with /? for the switches that it knows.",
+            {PrintableText(typedArgument, kMaxShownSwitch)});
+    }
+    return FormatText(u"Unknown argument \"%s\": nothing was changed. Each argument must be a switch that the tool "
+                      u"knows, or the backup's path after /Restore: start the tool with /? for the switches.",
+                      {PrintableText(typedArgument, kMaxShownSwitch)});
 }
 
 bool IsAdministrator(AdminQueries& queries) {

@@ -21,20 +21,21 @@ struct CommandLineRequest {
     enum class Kind {
         Run,            // a repair, a report or a restore, as the options say
         Help,           // "?" or "help" among the options, whatever the others say
-        UnknownSwitch,  // a switch that the tool does not know: nothing runs
+        UnknownSwitch,  // an argument that is no switch that the tool knows: nothing runs
     };
     Kind kind = Kind::Run;
-    std::u16string unknownSwitch{};  // with UnknownSwitch: the first one, switch character and name as typed
-    bool silent = false;             // as IsSilentCommandLine reads the options
+    std::u16string unknownSwitch{};  // with UnknownSwitch: the first refused argument, as typed
+    bool silent = false;             // as IsSilentCommandLine reads TextWithoutBackupPath(commandLine)
     RunOptions options{};
 };
 
-// Reads the options that OptionTextOf(commandLine) gives. A word without a switch character ends
-// them, as it always has: what follows it is neither read nor refused.
+// Judges every argument as Windows splits the command line: each must be a switch that the tool
+// knows, or the backup's path after "/Restore" (ReadCommandLineArguments).
 CommandLineRequest ReadCommandLine(std::u16string_view commandLine);
 
-// The log line and the window's text for a refused switch: it names the switch and points at "/?".
-std::u16string UnknownSwitchText(std::u16string_view typedSwitch);
+// The log line and the window's text for a refused argument: it names the argument, says whether it
+// was a switch at all, and points at "/?".
+std::u16string UnknownSwitchText(std::u16string_view typedArgument);
 
 // What the administrator test needs to know about the caller.
 class AdminQueries {

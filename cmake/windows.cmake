@@ -44,7 +44,8 @@ set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
 
 add_executable(halvorn_repair WIN32
   app/main.cpp app/current_user.cpp app/single_instance.cpp app/process_log.cpp app/system_repair.cpp
-  app/restore_run.cpp app/wizard_run.cpp app/event_log.cpp $<TARGET_OBJECTS:halvorn_resources>)
+  app/restore_run.cpp app/wizard_run.cpp app/event_log.cpp app/standard_output.cpp
+  $<TARGET_OBJECTS:halvorn_resources>)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
 target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)

@@ -25,7 +25,7 @@ bool IsOneKeyName(std::u16string_view name) {
                         [](char16_t ch) { return ch < u' ' || ch == u'\x7F' || ch == u'\\'; });
 }
 
-// Whether value stands in the text as one word after a colon or a blank: the option grammar
+// Whether value stands in its argument as one word after a colon or a blank: the option grammar
 // gives a shorter value for "NAME-2" or "NA/ME" and a joined one for "NA:ME".
 bool StandsAsTyped(std::u16string_view text, std::u16string_view value) {
     for (std::size_t at = text.find(value); at != std::u16string_view::npos; at = text.find(value, at + 1)) {
@@ -40,8 +40,10 @@ bool StandsAsTyped(std::u16string_view text, std::u16string_view value) {
 
 }  // namespace
 
-OfflineRequest ReadOfflineRequest(const OptionList& options, std::u16string_view commandLine) {
-    const auto isOffline = [](const Option& option) { return EqualsIgnoringAsciiCase(option.name, kOfflineOption); };
+OfflineRequest ReadOfflineRequest(const std::vector<ArgumentOption>& options) {
+    const auto isOffline = [](const ArgumentOption& read) {
+        return EqualsIgnoringAsciiCase(read.option.name, kOfflineOption);
+    };
     const auto offline = std::find_if(options.begin(), options.end(), isOffline);
     if (offline == options.end()) {
         return {};
@@ -49,11 +51,12 @@ OfflineRequest ReadOfflineRequest(const OptionList& options, std::u16string_view
     if (std::find_if(offline + 1, options.end(), isOffline) != options.end()) {
         return {OfflineTarget::Unreadable, {}};  // two names, or a search and a name: which one is meant?
     }
-    if (offline->values.empty()) {
+    const std::vector<std::u16string>& values = offline->option.values;
+    if (values.empty()) {
         return {OfflineTarget::Search, {}};
     }
-    const std::u16string& name = offline->values.front();
-    if (offline->values.size() > 1 || !IsOneKeyName(name) || !StandsAsTyped(commandLine, name)) {
+    const std::u16string& name = values.front();
+    if (values.size() > 1 || !IsOneKeyName(name) || !StandsAsTyped(offline->argument, name)) {
         return {OfflineTarget::Unreadable, {}};
     }
     const bool runningWindowsHive =

@@ -2,8 +2,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "engine/option_list.h"
+#include "engine/argument_option.h"
 
 namespace halvorn {
 
@@ -25,10 +26,10 @@ struct OfflineRequest {
     bool operator==(const OfflineRequest&) const = default;
 };
 
-// Reads "Offline" from the options that commandLine gave. The name is hostile input: a run may
-// delete below it, so only one plain key name directly below HKLM passes, exactly as it was typed
-// (the option grammar cuts a value at "/" and "-" and drops ":"), and never a hive that the running
-// Windows uses itself.
-OfflineRequest ReadOfflineRequest(const OptionList& options, std::u16string_view commandLine);
+// Reads "Offline" from the options of the command line's arguments. The name is hostile input: a
+// run may delete below it, so only one plain key name directly below HKLM passes, exactly as it was
+// typed in its argument (the option grammar cuts a value at "/" and "-" and drops ":"), and never a
+// hive that the running Windows uses itself.
+OfflineRequest ReadOfflineRequest(const std::vector<ArgumentOption>& options);
 
 }  // namespace halvorn

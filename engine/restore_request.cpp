@@ -1,69 +1,49 @@
 #include "engine/restore_request.h"
 
 #include <algorithm>
-#include <optional>
-#include <vector>
 
 #include "engine/ascii_case.h"
 #include "engine/command_line_arguments.h"
 
 namespace halvorn {
 
-namespace {
-
 bool IsRestoreSwitch(std::u16string_view argument) {
     return argument.size() == kRestoreOption.size() + 1 && (argument.front() == u'/' || argument.front() == u'-') &&
            EqualsIgnoringAsciiCase(argument.substr(1), kRestoreOption);
 }
 
-// The argument after "/Restore", when it is not a switch itself. Where the switch stands twice, the
-// option list hides the second behind the first one's path, so the count tells.
-std::optional<CommandLineArgument> BackupPathArgument(std::u16string_view commandLine, std::size_t& restoreSwitchEnd,
-                                                      std::size_t& restoreSwitches) {
+std::u16string TextWithoutBackupPath(std::u16string_view commandLine) {
     const std::vector<CommandLineArgument> arguments = SplitCommandLine(commandLine);
     const auto isRestore = [](const CommandLineArgument& argument) { return IsRestoreSwitch(argument.text); };
-    restoreSwitches = static_cast<std::size_t>(std::count_if(arguments.begin(), arguments.end(), isRestore));
     const auto restore = std::find_if(arguments.begin(), arguments.end(), isRestore);
-    if (restoreSwitches != 1 || restore + 1 == arguments.end() || IsSwitchToken((restore + 1)->text)) {
-        return std::nullopt;
-    }
-    restoreSwitchEnd = restore->end;
-    return *(restore + 1);
-}
-
-}  // namespace
-
-std::u16string OptionTextOf(std::u16string_view commandLine) {
-    std::size_t restoreSwitchEnd = 0;
-    std::size_t restoreSwitches = 0;
     std::u16string text(commandLine);
-    if (const std::optional<CommandLineArgument> path =
-            BackupPathArgument(commandLine, restoreSwitchEnd, restoreSwitches)) {
-        text.erase(restoreSwitchEnd, path->end - restoreSwitchEnd);
+    // Where the switch stands twice, no path is cut: the restore is refused as unreadable anyway.
+    if (std::count_if(arguments.begin(), arguments.end(), isRestore) == 1 && restore + 1 != arguments.end() &&
+        !IsSwitchToken((restore + 1)->text)) {
+        text.erase(restore->end, (restore + 1)->end - restore->end);
     }
     return text;
 }
 
-RestoreRequest ReadRestoreRequest(const OptionList& options, std::u16string_view commandLine) {
-    const auto isRestore = [](const Option& option) { return EqualsIgnoringAsciiCase(option.name, kRestoreOption); };
+RestoreRequest ReadRestoreRequest(const std::vector<ArgumentOption>& options,
+                                  const std::optional<std::u16string>& backupPath) {
+    const auto isRestore = [](const ArgumentOption& read) {
+        return EqualsIgnoringAsciiCase(read.option.name, kRestoreOption);
+    };
     const auto restore = std::find_if(options.begin(), options.end(), isRestore);
     if (restore == options.end()) {
         return {};
     }
-    std::size_t restoreSwitchEnd = 0;
-    std::size_t restoreSwitches = 0;
-    const std::optional<CommandLineArgument> path = BackupPathArgument(commandLine, restoreSwitchEnd, restoreSwitches);
-    if (restoreSwitches > 1 || std::find_if(restore + 1, options.end(), isRestore) != options.end() ||
-        !restore->values.empty()) {
+    if (std::find_if(restore + 1, options.end(), isRestore) != options.end() || !restore->option.values.empty()) {
         return {RestoreTarget::Unreadable, {}};  // which file is meant?
     }
-    if (!path) {
+    if (!backupPath) {
         return {RestoreTarget::NewestBackup, {}};
     }
-    if (path->text.empty()) {
+    if (backupPath->empty()) {
         return {RestoreTarget::Unreadable, {}};
     }
-    return {RestoreTarget::NamedBackup, path->text};
+    return {RestoreTarget::NamedBackup, *backupPath};
 }
 
 }  // namespace halvorn

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "engine/option_list.h"
+#include "engine/argument_option.h"
 
 namespace halvorn {
 
@@ -24,13 +26,18 @@ struct RestoreRequest {
     bool operator==(const RestoreRequest&) const = default;
 };
 
-// The command line as the option grammar reads it: without the argument that follows "/Restore"
-// (or "-Restore"), which is a path in Windows' own quoting. A path holds ":", "\" and often "-",
-// which the grammar would read as values and switches, and it would end the options before any
-// that follow it.
-std::u16string OptionTextOf(std::u16string_view commandLine);
+// True for "/Restore" or "-Restore" standing alone as an argument: the argument after it, unless it
+// is a switch, is the backup's path in Windows' own quoting. A path holds ":", "\" and often "-",
+// which the option grammar would read as values and switches.
+bool IsRestoreSwitch(std::u16string_view argument);
 
-// Reads "Restore" from the options that OptionTextOf(commandLine) gave.
-RestoreRequest ReadRestoreRequest(const OptionList& options, std::u16string_view commandLine);
+// The command line without the backup's path after "/Restore", where the silent run's "/noui" is
+// looked for: a path that holds those characters does not make a run silent.
+std::u16string TextWithoutBackupPath(std::u16string_view commandLine);
+
+// Reads "Restore" from the options of the command line's arguments, and the argument that stood
+// after the first "/Restore" as its backup's path (nothing when none did).
+RestoreRequest ReadRestoreRequest(const std::vector<ArgumentOption>& options,
+                                  const std::optional<std::u16string>& backupPath);
 
 }  // namespace halvorn

@@ -376,15 +376,17 @@ TEST(BackupNames, NewestFirstByTheTimeInTheNameThenByTheCounter) {
 }
 
 TEST(RunOptions, EachIsAnOptionOfItsOwnInAnyCase) {
-    for (const char16_t* commandLine : {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT"}) {
+    // Each argument is read on its own, so a word no longer hides the switches after it (start-up
+    // refuses the word).
+    for (const char16_t* commandLine :
+         {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT", u"foo /Report", u"/a b /Report"}) {
         EXPECT_TRUE(ReadRunOptions(commandLine).reportOnly);
     }
     for (const char16_t* commandLine : {u"/ExitCode", u"-exitcode", u"/noui /EXITCODE:1603", u"/Report -eXiTcOdE"}) {
         EXPECT_TRUE(ReadRunOptions(commandLine).exitCode);
     }
     for (const char16_t* commandLine :
-         {u"", u"Report", u"/Reports", u"/noui", u"foo /Report", u"/a b /Report", u"/noui:Report", u"/ExitCodes",
-          u"ExitCode", u"/Exit Code"}) {
+         {u"", u"Report", u"/Reports", u"/noui", u"/noui:Report", u"/ExitCodes", u"ExitCode", u"/Exit Code"}) {
         const RunOptions options = ReadRunOptions(commandLine);
         EXPECT_FALSE(options.reportOnly || options.exitCode);
     }

@@ -184,13 +184,13 @@ TEST_F(OfflineRunTest, EveryRunSaysInTheLogWhatItRepairedOrWhyItCouldNot) {
         {{d + u"_3", d + u"_4", d + u"_5", d + u"_6", d + u"_7", d + u"_8", d + u"_9"}, u"/Offline",
          "Offline: D:\\Windows: no free key below HKLM to load its hive at."},
         {{}, u"/Offline:system", "Offline: HKLM\\system is a hive of the running Windows: nothing was repaired."},
-        {{}, u"/Offline: Old Disk /noui", "Offline: HKLM\\Old Disk could not be opened."},
+        {{}, u"/Offline:\"Old Disk\" /noui", "Offline: HKLM\\Old Disk could not be opened."},
         // The option grammar cuts a value at "/" and "-" and drops ":": the rest would name another key.
         {{}, u"/Offline:OFF-LINE", unreadable},
         {{}, u"/Offline:OFF:LINE", unreadable},
         {{}, u"/Offline /Offline:A", unreadable},
         {{}, u"/Offline:OFFLINE\\ControlSet002", unreadable},
-        {{}, u"/Offline:A\tB", unreadable},
+        {{}, u"\"/Offline:A\tB\"", unreadable},
     };
     // The file on E: fails every run that searches.
     for (const auto& row : table) {

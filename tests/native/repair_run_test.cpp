@@ -155,13 +155,17 @@ TEST_F(RepairRun, OverrideScansEverySubkeyOfAllThreeRoots) {
 }
 
 TEST_F(RepairRun, OverrideMustBeAnOptionOfItsOwn) {
-    Add(u"ControlSet001\\Services\\NotOurs\\$%&'(x");
-    for (const char16_t* commandLine :
-         {u"Override", u"/Overrides", u"/Over ride", u"foo /Override", u"/a b /Override",
-          u"/noui:Override", u"\"C:\\Tools\\x.exe\" /Override"}) {
+    // Each argument is read on its own, so a word before the switch no longer hides it: start-up
+    // refuses such a command line before any run, and the engine reads what start-up judged.
+    const std::pair<const char16_t*, int> rows[] = {
+        {u"Override", 0}, {u"/Overrides", 0}, {u"/Over ride", 0}, {u"/noui:Override", 0}, {u"\"/Override x\"", 1},
+        {u"foo /Override", 1}, {u"/a b /Override", 1}, {u"\"C:\\Tools\\x.exe\" /Override", 1}};
+    for (const auto& [commandLine, found] : rows) {
+        Add(u"ControlSet001\\Services\\NotOurs\\$%&'(x");
         RegistryCleaner run(registry, log);
         run.Run(commandLine);
-        EXPECT_EQ(run.invalidCount, 0) << std::string(commandLine, commandLine + std::char_traits<char16_t>::length(commandLine));
+        EXPECT_EQ(run.invalidCount, found)
+            << std::string(commandLine, commandLine + std::char_traits<char16_t>::length(commandLine));
     }
 }
 

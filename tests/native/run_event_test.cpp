@@ -47,12 +47,15 @@ TEST(RunEvent, EachOutcomeHasItsOwnIdATypeThatFollowsItAndATextThatStartsWithThe
         EXPECT_EQ(event.text.substr(0, event.text.find(u"\r\n")), firstLine);
     }
     EXPECT_FALSE(RunEventFor({End::Help}, {}, {}, u"/?"));
-    // The text goes on with the exit code, the files and the switches, each printable.
-    const RunOutcome refused{End::UnknownSwitch, {}, {}, u"/x\n"};
-    EXPECT_EQ(RunEventFor(refused, {}, {u"C:\\T\\B.log", u"C:\\T\\B.reg"}, u"/noui /x\n100%d").value().text,
-              u"Command line refused. Found 0, deleted 0.\r\nUnknown switch \"/x?\": nothing was changed. Start the tool "
-              u"with /? for the switches that it knows.\r\nExit code with /ExitCode: 1639.\r\nLog: C:\\T\\B.log\r\n"
-              u"Backup: C:\\T\\B.reg\r\nSwitches: /noui /x?100%d");
+    // The text goes on with the exit code, the files and the switches, each printable, and each "%"
+    // before a "%" or a digit joined to a word joiner, which Event Viewer does not expand.
+    const RunOutcome refused{End::UnknownSwitch, {}, {}, u"/x%1\n"};
+    EXPECT_EQ(RunEventFor(refused, {}, {u"C:\\T\\%%5\\B.log", u"C:\\T\\B.reg"}, u"/noui /x%1\n100%d %TEMP% 5%")
+                  .value()
+                  .text,
+              u"Command line refused. Found 0, deleted 0.\r\nUnknown switch \"/x%\u20601?\": nothing was changed. Start "
+              u"the tool with /? for the switches that it knows.\r\nExit code with /ExitCode: 1639.\r\nLog: "
+              u"C:\\T\\%\u2060%\u20605\\B.log\r\nBackup: C:\\T\\B.reg\r\nSwitches: /noui /x%\u20601?100%d %TEMP% 5%");
 }
 
 }  // namespace

@@ -34,10 +34,11 @@ TEST(CommandLine, HelpOrAnUnknownSwitchComesBeforeAnyRun) {
         std::u16string unknownSwitch;
         bool silent;
         RestoreRequest restore{};
+        bool reportOnly = false;
     } cases[] = {
         // Every known switch, with either switch character, in any case, with values after ":".
         {u"/noui -override /REPORT /NoBackup -exitcode:yes /Offline:HIVE /Restore", Kind::Run, {}, true,
-         {RestoreTarget::NewestBackup, {}}},
+         {RestoreTarget::NewestBackup, {}}, true},
         {u"-noui", Kind::Run, {}, false},  // only "/noui" is silent, as it always was
         {u"/?", Kind::Help, {}, false},
         {u"/noui -?", Kind::Help, {}, true},
@@ -54,18 +55,34 @@ TEST(CommandLine, HelpOrAnUnknownSwitchComesBeforeAnyRun) {
         {u"/Restore \"\" /noui", Kind::Run, {}, true, {RestoreTarget::Unreadable, {}}},
         {u"/Restore:C:\\x.reg", Kind::Run, {}, false, {RestoreTarget::Unreadable, {}}},
         {u"/Restore a.reg /Restore b.reg", Kind::Run, {}, false, {RestoreTarget::Unreadable, {}}},
-        {u"word /Restore a.reg", Kind::Run, {}, false},
-        {u"word /Reprot", Kind::Run, {}, false},                          // a word still ends the options
-        {u"\"C:\\Tools\\/noui\\run.cmd\" /Reprot", Kind::Run, {}, true},
+        // Quotes are removed first, as wrappers that quote every argument write them.
+        {u"\"/noui\" \"/Restore\" \"C:\\x.reg\" \"/ExitCode\"", Kind::Run, {}, true,
+         {RestoreTarget::NamedBackup, u"C:\\x.reg"}},
+        {u"/noui \"/Report\" /ExitCode", Kind::Run, {}, true, {}, true},
+        // Every argument is judged, wherever it stands: a word, a switch character that is not one,
+        // a switch glued into a word, a word quoted into a switch, a word after "/Offline: ".
+        {u"/noui Report", Kind::UnknownSwitch, u"Report", true},
+        {u"/noui \u2013Report", Kind::UnknownSwitch, u"\u2013Report", true},  // an en dash
+        {u"/noui \\Report", Kind::UnknownSwitch, u"\\Report", true},
+        {u"word /noui /Reprot", Kind::UnknownSwitch, u"word", true},
+        {u"x/nouiy", Kind::UnknownSwitch, u"x/nouiy", true},  // silent all the same: no window
+        {u"/noui \"/Report now\"", Kind::UnknownSwitch, u"/Report now", true, {}, true},
+        {u"/noui /Offline: OLD", Kind::UnknownSwitch, u"OLD", true},
+        {u"/noui \"\"", Kind::UnknownSwitch, u"", true},
+        {u"word /Restore a.reg", Kind::UnknownSwitch, u"word", false, {RestoreTarget::NamedBackup, u"a.reg"}},
+        {u"word /Reprot", Kind::UnknownSwitch, u"word", false},
+        {u"\"C:\\Tools\\/noui\\run.cmd\" /Reprot", Kind::UnknownSwitch, u"C:\\Tools\\/noui\\run.cmd", true},
+        {u"/Restore a.reg b.reg /noui", Kind::UnknownSwitch, u"b.reg", true, {RestoreTarget::NamedBackup, u"a.reg"}},
     };
-    for (const auto& [commandLine, kind, unknownSwitch, silent, restore] : cases) {
+    for (const auto& [commandLine, kind, unknownSwitch, silent, restore, reportOnly] : cases) {
         const CommandLineRequest request = ReadCommandLine(commandLine);
         EXPECT_EQ(request.kind, kind) << testing::PrintToString(commandLine);
         EXPECT_EQ(request.unknownSwitch, unknownSwitch) << testing::PrintToString(commandLine);
         EXPECT_EQ(request.silent, silent) << testing::PrintToString(commandLine);
         EXPECT_EQ(request.options.restore, restore) << testing::PrintToString(commandLine);
+        EXPECT_EQ(request.options.reportOnly, reportOnly) << testing::PrintToString(commandLine);
     }
-    // A refused command line still reads "/ExitCode", which asks for 1639.
+    // A refused command line's switches are read all the same.
     EXPECT_TRUE(ReadCommandLine(u"/noui /Reprot /ExitCode").options.exitCode);
     EXPECT_TRUE(ReadCommandLine(u"/Restore \"C:\\a b\\c.reg\" /ExitCode").options.exitCode);
 }
@@ -158,6 +175,7 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         bool reportOnly;
         int code;
         RestoreResult restore{};
+        int codeWithoutTheSwitch = 0;  // without "/ExitCode"
     };
     const Row table[] = {
         {End::Repaired, {0, 0}, false, 0},
@@ -175,7 +193,7 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         {End::Restored, {}, false, 0, {u"b.reg", 2, 2}},
         {End::Restored, {}, false, 1603, {u"b.reg", 2, 1}},  // a tree could not be written
         {End::Restored, {}, false, 1603, {u"b.reg", 0, 0, true, u"refused"}},
-        {End::UnknownSwitch, {}, false, 1639},
+        {End::UnknownSwitch, {}, false, 1639, {}, 1639},  // nothing ran: never success
         {End::Help, {}, false, 0},
     };
     for (const Row& row : table) {
@@ -183,7 +201,8 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         SCOPED_TRACE(row.repair.invalidCount);
         EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly, .exitCode = true}),
                   row.code);
-        EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly}), 0);
+        EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly}),
+                  row.codeWithoutTheSwitch);
     }
     // The wizard's completion page tells every failure of a run as the exit code does.
     for (const Row& row : table) {

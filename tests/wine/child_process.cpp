@@ -2,17 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "log/kernel_handle.h"
+
 namespace halvorn::testing {
 
-ChildProcess::ChildProcess(std::wstring commandLine, HANDLE token) {
+ChildProcess::ChildProcess(std::wstring commandLine, HANDLE token, HANDLE standardOutput) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    const BOOL inherit = standardOutput != nullptr;
+    if (inherit) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = standardOutput;
+    }
     PROCESS_INFORMATION process{};
     const BOOL started =
         token != nullptr
-            ? CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+            ? CreateProcessAsUserW(token, nullptr, commandLine.data(), nullptr, nullptr, inherit, 0, nullptr, nullptr,
                                    &startup, &process)
-            : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+            : CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, 0, nullptr, nullptr, &startup,
                              &process);
     if (started) {
         CloseHandle(process.hThread);
@@ -44,6 +51,30 @@ DWORD RunProcess(std::wstring commandLine, HANDLE token) {
     EXPECT_TRUE(process.Started()) << "the program did not start: " << GetLastError();
     const std::optional<DWORD> exitCode = process.WaitForExit(60000);
     EXPECT_TRUE(exitCode) << "the program did not end within a minute";
+    return exitCode.value_or(~0u);
+}
+
+DWORD RunProcessReadingOutput(std::wstring commandLine, std::string& output) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    KernelHandle reader;
+    KernelHandle writer;
+    // Room for all that the child writes, so that it ends before this process reads.
+    EXPECT_TRUE(CreatePipe(reader.put(), writer.put(), &inheritable, 1 << 16));
+    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+    std::optional<DWORD> exitCode;
+    {
+        ChildProcess process(std::move(commandLine), nullptr, writer.get());
+        writer.reset();  // the pipe ends once the child's copy is closed
+        EXPECT_TRUE(process.Started()) << "the program did not start: " << GetLastError();
+        exitCode = process.WaitForExit(60000);
+    }
+    EXPECT_TRUE(exitCode) << "the program did not end within a minute";
+    output.clear();
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(reader.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        output.append(buffer, read);
+    }
     return exitCode.value_or(~0u);
 }
 

@@ -12,7 +12,8 @@ namespace halvorn::testing {
 // nothing behind.
 class ChildProcess {
 public:
-    explicit ChildProcess(std::wstring commandLine, HANDLE token = nullptr);
+    // With standardOutput (an inheritable handle), the child gets it as its standard output.
+    explicit ChildProcess(std::wstring commandLine, HANDLE token = nullptr, HANDLE standardOutput = nullptr);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -28,6 +29,10 @@ private:
 // Runs commandLine to its end and returns its exit code; a failure to start or to end within a
 // minute fails the test.
 DWORD RunProcess(std::wstring commandLine, HANDLE token = nullptr);
+
+// Runs commandLine to its end with a pipe as its standard output, as a deployment agent does, and
+// returns its exit code; output gets what it wrote there.
+DWORD RunProcessReadingOutput(std::wstring commandLine, std::string& output);
 
 // Wine's own reg.exe, the reference for the export format: "export KEY FILE /y", "import FILE".
 inline DWORD RunReg(const std::wstring& arguments) { return RunProcess(L"reg.exe " + arguments); }

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/reg_file_format.h"
@@ -80,7 +82,7 @@ protected:
 };
 
 TEST_F(ProgramOnWine, SilentRunRepairsTargetServicesAndLogs) {
-    for (const wchar_t* arguments : {L"/noui", L"/NOUI", L"x/NoUiy", L"\"C:\\Tools\\/noui\\run.cmd\""}) {
+    for (const wchar_t* arguments : {L"/noui", L"/NOUI", L"\"/noui\""}) {
         SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
         Seed();
         EXPECT_EQ(Run(arguments), 0u);
@@ -219,13 +221,44 @@ TEST_F(ProgramOnWine, ASecondInstanceRestoresTheFirstOnesMinimisedWindow) {
 
 TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
     const ScratchKey source{L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\HalvornRepair"};
-    // A mistyped switch changes nothing, and the one line of its log names it.
-    EXPECT_EQ(Run(L"/noui /Reprot /ExitCode"), 1639u);
-    const std::vector<std::wstring> logs = LogFiles();
-    ASSERT_EQ(logs.size(), 1u);
-    EXPECT_EQ(ReadFile(TemporaryDirectory() + logs[0]),
-              "Unknown switch \"/Reprot\": nothing was changed. Start the tool with /? for the switches that it knows.\r\n");
-    DeleteRunFiles();
+    // Command lines that once deleted: refused ones change nothing, with or without "/ExitCode", and
+    // the one line of their log names the argument (the log holds ISO-8859-1, so the en dash is "?").
+    // A silent refusal shows no window, or the run would not end.
+    const std::string argument = "\": nothing was changed. Each argument must be a switch that the tool knows, or the "
+                                 "backup's path after /Restore: start the tool with /? for the switches.\r\n";
+    const std::tuple<const wchar_t*, DWORD, std::string> commandLines[] = {
+        {L"/noui /Reprot /ExitCode", 1639,
+         "Unknown switch \"/Reprot\": nothing was changed. Start the tool with /? for the switches that it knows.\r\n"},
+        {L"/noui Report", 1639, "Unknown argument \"Report" + argument},
+        {L"/noui \u2013Report", 1639, "Unknown argument \"?Report" + argument},
+        {L"/noui \\Report /ExitCode", 1639, "Unknown argument \"\\Report" + argument},
+        {L"word /noui /Reprot", 1639, "Unknown argument \"word" + argument},
+        {L"x/NoUiy", 1639, "Unknown argument \"x/NoUiy" + argument},
+        {L"\"C:\\Tools\\/noui\\run.cmd\" /Reprot", 1639, "Unknown argument \"C:\\Tools\\/noui\\run.cmd" + argument},
+        // Quotes removed first: a restore of a backup that is not there, and a report.
+        {L"\"/noui\" \"/Restore\" \"C:\\halvorn-missing.reg\" \"/ExitCode\"", 1603, {}},
+        {L"/noui \"/Report\" /ExitCode", 1, {}},
+    };
+    for (const auto& [arguments, code, log] : commandLines) {
+        SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
+        EXPECT_EQ(Run(arguments), code);
+        EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a") && KeyExists(kGuard + L"\\Parameters\\$%&'(b"));
+        const std::vector<std::wstring> logs = LogFiles();
+        ASSERT_EQ(logs.size(), 1u);
+        if (!log.empty()) {
+            EXPECT_EQ(ReadFile(TemporaryDirectory() + logs[0]), log);
+        }
+        EXPECT_TRUE(BackupFiles().empty());
+        DeleteRunFiles();
+    }
+    // The help, silent: on standard output, with no window, and 0.
+    std::string help;
+    EXPECT_EQ(testing::RunProcessReadingOutput(L"\"" + ProgramPath() + L"\" /noui /? /ExitCode", help), 0u);
+    EXPECT_EQ(help.rfind("The tool deletes the invalid registry keys", 0), 0u) << help;
+    EXPECT_NE(help.find(".\r\n\r\nHalvornRepair.exe [switches]\r\n\r\n/noui: "), std::string::npos) << help;
+    EXPECT_FALSE(std::regex_search(help, std::regex("[^\r]\n"))) << "a line end without CR";
+    EXPECT_TRUE(help.ends_with("source HalvornRepair.")) << help;
+    EXPECT_TRUE(LogFiles().empty());
 
     // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
     EXPECT_EQ(Run(L"/noui /Report /ExitCode"), 1u);

@@ -54,8 +54,9 @@ protected:
 
 TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
     // Help, and a switch that the tool does not know, answer in a message box (its text is control 0xFFFF).
-    for (const auto& [arguments, says, code] : {std::tuple{L"/ExitCode -? /Reprot", L"1639: a switch that", 0u},
-                                                std::tuple{L"/ExitCode -nouii", L"Unknown switch \"-nouii\"", 1639u}}) {
+    for (const auto& [arguments, says, code] : {std::tuple{L"/ExitCode -? /Reprot", L"1639: an argument that", 0u},
+                                                std::tuple{L"/ExitCode -nouii", L"Unknown switch \"-nouii\"", 1639u},
+                                                std::tuple{L"noui", L"Unknown argument \"noui\"", 1639u}}) {
         ProgramProcess answer(arguments);
         const HWND box = SheetDriver::WaitForSheet();
         ASSERT_NE(box, nullptr) << "no message box";
@@ -64,8 +65,8 @@ TEST_F(WizardOnWine, TheLicenceMustBeAcceptedAndCancelEndsWithoutARepair) {
         EXPECT_EQ(answer.WaitForExit(10000), code);
     }
 
-    // Option-like text that is not the silent switch selects the wizard.
-    ProgramProcess program(L"/ExitCode /Override -noui noui");
+    // A known switch that is not the silent one selects the wizard.
+    ProgramProcess program(L"/ExitCode /Override -noui");
     ASSERT_TRUE(program.Started());
     const SheetDriver wizard(SheetDriver::WaitForSheet());
     ASSERT_NE(wizard.Sheet(), nullptr) << "no visible window titled as the program";

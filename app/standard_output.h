@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace halvorn {
+
+// Writes text to the process's standard output where it has one, in UTF-8 without a byte-order
+// mark and with CR LF at every line end, in one write. A program without a console has a standard
+// output only when whoever started it handed it one, a pipe or a file; false where there is none or
+// the write fails.
+bool WriteStandardOutput(std::wstring_view text);
+
+}  // namespace halvorn
