@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "engine/repair_counts.h"
-#include "engine/restore_result.h"
-#include "engine/run_options.h"
+#include "engine/repair/repair_counts.h"
+#include "engine/restore/restore_result.h"
+#include "engine/options/run_options.h"
 
 namespace halvorn {
 
@@ -18,12 +18,12 @@ struct RunOutcome {
         Repaired,            // a repair ran: repair holds what it found and deleted
         Restored,            // a restore ran: restore holds what it wrote back
         Help,                // the help was shown; nothing else happened
-        UnknownSwitch,       // the command line was refused: unknownSwitch names the argument
+        UnknownSwitch,       // the command line was refused: refusal says why
     };
     End end = End::Failed;
     RepairCounts repair{};
     RestoreResult restore{};
-    std::u16string unknownSwitch{};
+    std::u16string refusal{};  // with UnknownSwitch: the log line and the window's text
 };
 
 // The process's exit code: 0 on every path unless the options ask for the outcome with

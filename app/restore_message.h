@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/restore_result.h"
+#include "engine/restore/restore_result.h"
 
 namespace halvorn {
 

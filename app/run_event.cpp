@@ -79,7 +79,7 @@ std::optional<EventHead> HeadOf(const RunOutcome& outcome, const RunOptions& opt
         return RestoreHead(outcome.restore);
     case End::UnknownSwitch: {
         EventHead refused = NothingRan(900, EventType::Error, u"Command line refused");
-        refused.detail = UnknownSwitchText(outcome.unknownSwitch);
+        refused.detail = outcome.refusal;
         return refused;
     }
     case End::Refused:

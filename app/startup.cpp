@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/ascii_case.h"
+#include "engine/registry/ascii_case.h"
 #include "log/text_format.h"
 
 namespace halvorn {
@@ -27,13 +27,16 @@ bool IsSilentCommandLine(std::u16string_view arguments) {
 
 CommandLineRequest ReadCommandLine(std::u16string_view commandLine) {
     CommandLineReading reading = ReadCommandLineArguments(commandLine);
-    CommandLineRequest request{CommandLineRequest::Kind::Run, {},
+    CommandLineRequest request{CommandLineRequest::Kind::Run, {}, {},
                                IsSilentCommandLine(TextWithoutBackupPath(commandLine)), reading.options};
     if (reading.help) {
         request.kind = CommandLineRequest::Kind::Help;  // whatever the other arguments say
     } else if (reading.refusedArgument) {
         request.kind = CommandLineRequest::Kind::UnknownSwitch;
         request.unknownSwitch = std::move(*reading.refusedArgument);
+        request.refusal = reading.refusedBecause.empty()
+                              ? UnknownSwitchText(request.unknownSwitch)
+                              : RefusedSwitchText(request.unknownSwitch, reading.refusedBecause);
     }
     return request;
 }
@@ -48,6 +51,11 @@ std::u16string UnknownSwitchText(std::u16string_view typedArgument) {
     return FormatText(u"Unknown argument \"%s\": nothing was changed. Each argument must be a switch that the tool "
                       u"knows, or the backup's path after /Restore: start the tool with /? for the switches.",
                       {PrintableText(typedArgument, kMaxShownSwitch)});
+}
+
+std::u16string RefusedSwitchText(std::u16string_view typedSwitch, std::u16string_view because) {
+    return FormatText(u"The switch \"%s\" cannot be read: %s. Nothing was changed.",
+                      {PrintableText(typedSwitch, kMaxShownSwitch), because});
 }
 
 bool IsAdministrator(AdminQueries& queries) {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/run_options.h"
+#include "engine/options/run_options.h"
 #include "log/security_id.h"
 
 // The start-up decisions: plain logic over the answers that the platform gives.
@@ -25,6 +25,7 @@ struct CommandLineRequest {
     };
     Kind kind = Kind::Run;
     std::u16string unknownSwitch{};  // with UnknownSwitch: the first refused argument, as typed
+    std::u16string refusal{};        // with UnknownSwitch: the log line and the window's text
     bool silent = false;             // as IsSilentCommandLine reads TextWithoutBackupPath(commandLine)
     RunOptions options{};
 };
@@ -36,6 +37,9 @@ CommandLineRequest ReadCommandLine(std::u16string_view commandLine);
 // The log line and the window's text for a refused argument: it names the argument, says whether it
 // was a switch at all, and points at "/?".
 std::u16string UnknownSwitchText(std::u16string_view typedArgument);
+
+// The same for a switch that the tool knows but cannot read as it is given, and why.
+std::u16string RefusedSwitchText(std::u16string_view typedSwitch, std::u16string_view because);
 
 // What the administrator test needs to know about the caller.
 class AdminQueries {

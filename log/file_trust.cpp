@@ -6,19 +6,58 @@ namespace halvorn {
 
 namespace {
 
+// The owners of the run's own files that the append rule accepts.
 bool IsTrustedAccount(const SecurityId& account, const SecurityId& runningAccount) {
     return !account.empty() &&
            (account == runningAccount || account == LocalSystemAccount() || account == AdministratorsAlias());
 }
 
+// The accounts that administer Windows itself, and no person's account.
+bool IsAdministeringAccount(const SecurityId& account) {
+    return account == LocalSystemAccount() || account == AdministratorsAlias() || account == TrustedInstallerService();
+}
+
+bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
+
+bool IsLetter(char16_t ch, char16_t upper) { return ch == upper || ch == upper + (u'a' - u'A'); }
+
+// "C:\" at the start of text.
+bool StartsWithDriveRoot(std::u16string_view text) {
+    return text.size() >= 3 && ((text[0] >= u'A' && text[0] <= u'Z') || (text[0] >= u'a' && text[0] <= u'z')) &&
+           text[1] == u':' && IsSeparator(text[2]);
+}
+
+// "UNC" alone or before a separator, in any case.
+bool StartsWithUncMark(std::u16string_view text) {
+    return text.size() >= 3 && IsLetter(text[0], u'U') && IsLetter(text[1], u'N') && IsLetter(text[2], u'C') &&
+           (text.size() == 3 || IsSeparator(text[3]));
+}
+
 }  // namespace
 
-std::u16string_view WhyNotFromThisProgram(const ExistingFile& file, const SecurityId& runningAccount) {
+bool GrantsChange(std::uint32_t accessMask) {
+    constexpr std::uint32_t kWriteData = 0x0002;      // FILE_WRITE_DATA
+    constexpr std::uint32_t kAppendData = 0x0004;     // FILE_APPEND_DATA
+    constexpr std::uint32_t kDelete = 0x00010000;     // DELETE, which a rename needs too
+    constexpr std::uint32_t kWriteDac = 0x00040000;   // WRITE_DAC
+    constexpr std::uint32_t kWriteOwner = 0x00080000; // WRITE_OWNER
+    constexpr std::uint32_t kGenericAll = 0x10000000;
+    constexpr std::uint32_t kGenericWrite = 0x40000000;
+    constexpr std::uint32_t kChangeRights =
+        kWriteData | kAppendData | kDelete | kWriteDac | kWriteOwner | kGenericAll | kGenericWrite;
+    return (accessMask & kChangeRights) != 0;
+}
+
+std::u16string_view WhyNotAPlainFile(const ExistingFile& file) {
     if (!file.diskFile || file.directory) {
         return u"it is not a plain file";
     }
-    if (file.reparsePoint) {
-        return u"it is a link";
+    return file.reparsePoint ? u"it is a link" : std::u16string_view();
+}
+
+std::u16string_view WhyNotFromThisProgram(const ExistingFile& file, const SecurityId& runningAccount) {
+    if (const std::u16string_view notPlain = WhyNotAPlainFile(file); !notPlain.empty()) {
+        return notPlain;
     }
     // A second link means that the same data also lives under another name, which the run did not make.
     if (file.linkCount != 1) {
@@ -30,16 +69,51 @@ std::u16string_view WhyNotFromThisProgram(const ExistingFile& file, const Securi
     return {};
 }
 
-std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers,
-                                        const SecurityId& runningAccount) {
-    const std::u16string_view notOurs = WhyNotFromThisProgram(file, runningAccount);
-    if (!notOurs.empty()) {
-        return notOurs;
+std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers, RecordedBytes record) {
+    if (const std::u16string_view notPlain = WhyNotAPlainFile(file); !notPlain.empty()) {
+        return notPlain;
     }
-    const bool othersMayWrite =
-        writers.anyone || std::any_of(writers.identities.begin(), writers.identities.end(),
-                                      [&](const SecurityId& writer) { return !IsTrustedAccount(writer, runningAccount); });
-    return othersMayWrite ? u"another account may change it" : std::u16string_view();
+    switch (record) {
+    case RecordedBytes::Match:
+        return {};
+    case RecordedBytes::Differ:
+        return u"it was changed after its run wrote it";
+    case RecordedBytes::NoRecord:
+        break;
+    }
+    if (file.linkCount != 1) {
+        return u"no run recorded it, and it has more than one name";
+    }
+    if (!IsAdministeringAccount(file.owner)) {
+        return u"no run recorded it, and its owner is neither the system account, Administrators nor TrustedInstaller";
+    }
+    const bool othersMayChange = writers.anyone || !std::all_of(writers.identities.begin(), writers.identities.end(),
+                                                                IsAdministeringAccount);
+    return othersMayChange
+               ? u"no run recorded it, and others than the system account, Administrators and TrustedInstaller may "
+                 u"change it"
+               : std::u16string_view();
+}
+
+PathDrive DriveOfPath(std::u16string_view path) {
+    std::u16string_view rest = path;
+    if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1])) {
+        // "\\?\" and "\\.\" lead to any object that Windows names; "\\?\UNC\" and "\\" to a share.
+        if (rest.size() < 4 || (rest[2] != u'?' && rest[2] != u'.') || !IsSeparator(rest[3])) {
+            return {{}, kOnAnotherComputer};
+        }
+        rest.remove_prefix(4);
+        if (StartsWithUncMark(rest)) {
+            return {{}, kOnAnotherComputer};
+        }
+        if (path[2] == u'.' || !StartsWithDriveRoot(rest)) {
+            return {{}, u"it is a device or a pipe, not a file on a drive"};
+        }
+    }
+    if (!StartsWithDriveRoot(rest)) {
+        return {{}, u"it is not a full path on a drive"};
+    }
+    return {{rest[0], u':', u'\\'}, {}};
 }
 
 bool MayAppendTo(const ExistingFile& file, const WrittenFile& written, const SecurityId& runningAccount) {

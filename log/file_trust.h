@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,8 +30,13 @@ struct ExistingFile {
     FileIdentity identity{};
 };
 
+// Whether an access mask grants a right to change what a file holds or who may: to write or add
+// to its data, to rename or delete it (which lets another file take its name), to change its access
+// list or its owner, or a generic right that includes one of them.
+bool GrantsChange(std::uint32_t accessMask);
+
 // Who besides its owner may change a file, from its access list: the identities that an allowing
-// entry grants the right to write its data, its access list or its owner.
+// entry grants a right that GrantsChange counts.
 struct FileWriters {
     bool anyone = false;  // no access list at all, or an entry that cannot be read as one identity
     std::vector<SecurityId> identities;
@@ -46,11 +52,36 @@ inline bool MayAppendTo(const ExistingFile& file, const SecurityId& runningAccou
     return WhyNotFromThisProgram(file, runningAccount).empty();
 }
 
-// Why a backup may not be restored from, or empty when it may: what MayAppendTo asks, and nobody
-// but this account, the system account and Administrators may change it. Restoring writes what the
-// file says into HKLM as an administrator.
-std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers,
-                                        const SecurityId& runningAccount);
+// Why the file is not a plain disk file, or empty when it is: a pipe, a device or a folder, or a
+// link opened as itself.
+std::u16string_view WhyNotAPlainFile(const ExistingFile& file);
+
+// What the record of a backup's run says of the bytes read from the file.
+enum class RecordedBytes {
+    NoRecord,
+    Match,   // they are the bytes that its run wrote
+    Differ,  // they are not
+};
+
+// Why a backup may not be restored from, or empty when it may. Restoring writes what the file says
+// into HKLM as an administrator, so the file must hold what a run wrote: a plain disk file, not a
+// link, whose record matches its bytes, whoever owns it now. Without a record it must be of one
+// link, and its owner and everyone who may change it must be the system account, Administrators or
+// TrustedInstaller: never one person's account, not even the running one, which the unelevated
+// processes of an administrator share.
+std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers, RecordedBytes record);
+
+// The root of the drive ("C:\") that a full path on a drive lies on, also in the form "\\?\C:\";
+// otherwise, empty with the reason why a restore opens no such path: a share on another computer
+// (whose server would learn the machine's credentials), a device or a pipe (whose server could
+// act as the system account), or a path that depends on the current folder.
+struct PathDrive {
+    std::u16string root;
+    std::u16string_view whyNot;
+};
+PathDrive DriveOfPath(std::u16string_view path);
+
+inline constexpr std::u16string_view kOnAnotherComputer = u"it is on another computer";
 
 // The file that the run's first write under one of its names found or made there; empty before.
 using WrittenFile = std::optional<ExistingFile>;

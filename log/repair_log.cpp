@@ -89,8 +89,17 @@ RunFiles& RepairLog::CopyInto(const std::u16string& directory) {
     return copy;
 }
 
-void RepairLog::WriteText(std::u16string_view text) {
-    const std::string bytes = EncodeLine(text.substr(0, kMaxLineLength));
+void RepairLog::WriteText(std::u16string_view text) { AppendEncoded(EncodeLine(text.substr(0, kMaxLineLength))); }
+
+void RepairLog::WriteLines(const std::vector<std::u16string>& lines) {
+    std::string bytes;
+    for (const std::u16string& line : lines) {
+        bytes += EncodeLine(std::u16string_view(line).substr(0, kMaxLineLength));
+    }
+    AppendEncoded(bytes);
+}
+
+void RepairLog::AppendEncoded(const std::string& bytes) {
     m_files.AppendToLog(bytes);
     for (const std::unique_ptr<RunFiles>& copy : m_copies) {
         copy->AppendToLog(bytes);

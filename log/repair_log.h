@@ -12,6 +12,9 @@
 
 namespace halvorn {
 
+// The line that frames each heading and the counts at the end of a run.
+inline constexpr std::u16string_view kSeparator = u"===================================================";
+
 // The run's log: a plain single-byte text file in the temporary directory whose name carries the
 // time the log was created. Nothing exists on disk until the first line is written, and every
 // line is one complete open, append and close, so a line that cannot be written is lost alone.
@@ -33,13 +36,16 @@ public:
     // written so far, then every later one. The files there, for a backup beside that copy.
     RunFiles& CopyInto(const std::u16string& directory);
 
-    // Formats one line ("%s" text, "%d" signed 32-bit integer) and appends it. Always true: a
-    // line that cannot be written is dropped silently.
+    // Formats one line ("%s" text, "%d" signed 32-bit integer) and appends it. A line that cannot
+    // be written is dropped silently.
     template <typename... Args>
-    bool WriteLine(std::u16string_view format, const Args&... args) {
+    void WriteLine(std::u16string_view format, const Args&... args) {
         WriteText(FormatText(format, {FormatArgument(args)...}));
-        return true;
     }
+
+    // Appends complete lines at once, in one open, append and close: for a line about each of
+    // thousands of items. Each is cut as WriteLine cuts a line.
+    void WriteLines(const std::vector<std::u16string>& lines);
 
     // The banner, the date line and the version line, each written on its own.
     void WriteHeader();
@@ -48,6 +54,8 @@ private:
     friend class TraceScope;
 
     void WriteText(std::u16string_view text);
+    // To the log and to every copy of it.
+    void AppendEncoded(const std::string& bytes);
 
     struct Name;
     RepairLog(LogPlatform& platform, Name name);

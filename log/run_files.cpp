@@ -42,12 +42,27 @@ bool RunFiles::MoveOn() {
     NamePaths();
     m_logFile.reset();
     m_backupFile.reset();
+    m_backupContent = {};
     m_logMustMove = !m_logBytes.empty();
     return true;
 }
 
+bool RunFiles::MayTakeName(const std::u16string& path, bool backup) {
+    switch (m_platform.WhatHolds(path)) {
+    case NameHolder::Nothing:
+        return true;
+    case NameHolder::TrustedFile:
+        // An earlier run's backup is shared only where a record vouches for it; the first append
+        // compares the record with the file's bytes.
+        return !backup || (m_records != nullptr && m_records->Find(path));
+    case NameHolder::OtherFile:
+        break;
+    }
+    return false;
+}
+
 bool RunFiles::ChooseName() {
-    while (!m_platform.IsFreeOrTrusted(LogPath()) || !m_platform.IsFreeOrTrusted(BackupPath())) {
+    while (!MayTakeName(LogPath(), false) || !MayTakeName(BackupPath(), true)) {
         if (!MoveOn()) {
             return false;
         }
@@ -112,11 +127,29 @@ bool RunFiles::AppendToBackup(std::string_view newFileStart, std::string_view by
     if (m_backupLost) {
         return false;
     }
-    const AppendResult result =
-        AppendMovingOn([&] { return m_platform.AppendWhole(BackupPath(), newFileStart, bytes, m_backupFile); });
+    const AppendResult result = AppendMovingOn([&] {
+        const std::optional<Sha256Digest> recorded =
+            !m_backupFile && m_records != nullptr ? m_records->Find(BackupPath()) : std::nullopt;
+        return m_platform.AppendWhole(BackupPath(), newFileStart, bytes, m_backupFile, m_backupContent, recorded);
+    });
     m_backupLost = m_backupHoldsTrees && result == AppendResult::Untrusted;
     m_backupHoldsTrees = m_backupHoldsTrees || result == AppendResult::Written;
+    if (result == AppendResult::Written) {
+        RecordBackup();
+    }
     return result == AppendResult::Written;
+}
+
+void RunFiles::RecordBackup() {
+    if (m_records == nullptr) {
+        return;
+    }
+    if (!m_recordsPruned) {
+        m_recordsPruned = true;
+        m_records->PruneGone();
+    }
+    // A backup without its record is still judged by its owner and access list.
+    m_records->Record(BackupPath(), m_backupContent.Digest());
 }
 
 }  // namespace halvorn

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "log/backup_records.h"
 #include "log/log_platform.h"
 
 namespace halvorn {
@@ -16,6 +17,10 @@ namespace halvorn {
 // names planted in a shared folder can neither redirect the run nor stop it. Once the backup holds
 // a tree, the name stays: where its file is then no longer the run's own, the backup takes no more
 // trees, and each one after stays in the registry.
+//
+// With a record, each tree appended to the backup is followed by the SHA-256 of the whole file in
+// the record, and a backup that an earlier run left under the name is added to only where the
+// record vouches for its present bytes; without one, any file under the backup's name is another's.
 class RunFiles {
 public:
     // The names with a counter that a run tries, after the one without.
@@ -26,6 +31,10 @@ public:
     RunFiles(LogPlatform& platform, std::u16string name);
     RunFiles(const RunFiles&) = delete;
     RunFiles& operator=(const RunFiles&) = delete;
+
+    // Where the backup is recorded from now on; null for no record. The first tree that this
+    // process appends also prunes the record of backups that are gone.
+    void RecordBackupIn(BackupRecords* records) { m_records = records; }
 
     // Empty when there is no name.
     const std::u16string& LogPath() const { return m_logPath; }
@@ -60,6 +69,9 @@ private:
     bool MoveOn();
     // Names both files after the name and the counter.
     void NamePaths();
+    // Whether the run may write its file under path, as far as a look by name tells.
+    bool MayTakeName(const std::u16string& path, bool backup);
+    void RecordBackup();
 
     LogPlatform& m_platform;
     std::u16string m_name;
@@ -69,6 +81,10 @@ private:
     // The files that the run has written under the present name.
     WrittenFile m_logFile;
     WrittenFile m_backupFile;
+    // The digest of the backup's bytes under the present name, as far as the run has appended them.
+    Sha256 m_backupContent;
+    BackupRecords* m_records = nullptr;
+    bool m_recordsPruned = false;
     // The lines that this process has written to the log under the present name.
     std::string m_logBytes;
     bool m_logMustMove = false;

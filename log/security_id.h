@@ -14,4 +14,8 @@ SecurityId AdministratorsAlias();
 // S-1-5-18, the system account (LocalSystem).
 SecurityId LocalSystemAccount();
 
+// S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464, the TrustedInstaller service,
+// which owns Windows' own files.
+SecurityId TrustedInstallerService();
+
 }  // namespace halvorn

@@ -1,4 +1,5 @@
 #include "log/windows_log_platform.h"
+#include "log/windows_text.h"
 
 #include <string>
 
@@ -41,20 +42,46 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
            written == bytes.size();
 }
 
-// Writes at the end of the file and has it on the disk; on failure cuts the file back to the
-// length it had.
-bool AppendDurablyOrRestoreLength(HANDLE file, std::string_view newFileStart, std::string_view bytes) {
+// The digest of every byte of the file, read from its start.
+bool HashWhole(HANDLE file, Sha256& content) {
+    constexpr DWORD kChunk = 1 << 20;
+    std::string chunk(kChunk, '\0');
+    DWORD read = 0;
+    if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN)) {
+        return false;
+    }
+    do {
+        if (!ReadFile(file, chunk.data(), kChunk, &read, nullptr)) {
+            return false;
+        }
+        content.Add(std::string_view(chunk.data(), read));
+    } while (read != 0);
+    return true;
+}
+
+// Writes at the end of the file, whose bytes content covers, and has it on the disk; on failure
+// cuts the file back to the length it had.
+AppendResult AppendDurablyOrRestoreLength(HANDLE file, std::string_view newFileStart, std::string_view bytes,
+                                          Sha256& content) {
     LARGE_INTEGER length{};
     if (!GetFileSizeEx(file, &length) || !SetFilePointerEx(file, length, nullptr, FILE_BEGIN)) {
-        return false;
+        return AppendResult::Failed;
+    }
+    // Another length means another writer since the run's last append: the file is no longer its own.
+    if (static_cast<std::uint64_t>(length.QuadPart) != content.Length()) {
+        return AppendResult::Untrusted;
     }
     if ((length.QuadPart != 0 || WriteAll(file, newFileStart)) && WriteAll(file, bytes) &&
         FlushFileBuffers(file)) {
-        return true;
+        if (length.QuadPart == 0) {
+            content.Add(newFileStart);
+        }
+        content.Add(bytes);
+        return AppendResult::Written;
     }
     SetFilePointerEx(file, length, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
-    return false;
+    return AppendResult::Failed;
 }
 
 }  // namespace
@@ -68,7 +95,7 @@ std::u16string WindowsLogPlatform::TemporaryDirectory() {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         directory = TemporaryPath(GetTempPathW);
     }
-    return std::u16string(directory.begin(), directory.end());
+    return FromWide(directory);
 }
 
 LocalTime WindowsLogPlatform::Now() {
@@ -77,14 +104,14 @@ LocalTime WindowsLogPlatform::Now() {
     return {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-bool WindowsLogPlatform::IsFreeOrTrusted(const std::u16string& path) {
-    return m_opener.IsFreeOrTrusted(std::wstring(path.begin(), path.end()));
+NameHolder WindowsLogPlatform::WhatHolds(const std::u16string& path) {
+    return m_opener.WhatHolds(ToWide(path));
 }
 
 AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::string_view bytes,
                                               WrittenFile& written) {
     // FILE_APPEND_DATA without FILE_WRITE_DATA makes every write go to the current end of the file.
-    const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
+    const PrivateFile file = m_opener.Open(ToWide(path),
                                            {FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE}, written);
     if (!file.handle) {
         return file.failure;
@@ -93,22 +120,38 @@ AppendResult WindowsLogPlatform::AppendToFile(const std::u16string& path, std::s
 }
 
 AppendResult WindowsLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                             std::string_view bytes, WrittenFile& written) {
+                                             std::string_view bytes, WrittenFile& written, Sha256& content,
+                                             const std::optional<Sha256Digest>& recorded) {
+    const bool firstWrite = !written;
     // Readers are let in; a second writer could interleave with the record or see it cut back.
-    const PrivateFile file = m_opener.Open(std::wstring(path.begin(), path.end()),
+    const PrivateFile file = m_opener.Open(ToWide(path),
                                            {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, true}, written);
     if (!file.handle) {
         return file.failure;
     }
-    if (AppendDurablyOrRestoreLength(file.handle.get(), newFileStart, bytes)) {
-        return AppendResult::Written;
+    if (firstWrite && !file.created) {
+        // Hashed through the handle that writes, which shuts other writers out until it closes.
+        Sha256 found;
+        if (!HashWhole(file.handle.get(), found)) {
+            written.reset();
+            return AppendResult::Failed;
+        }
+        if (!recorded || found.Digest() != *recorded) {
+            written.reset();
+            return AppendResult::Untrusted;
+        }
+        content = found;
+    }
+    const AppendResult result = AppendDurablyOrRestoreLength(file.handle.get(), newFileStart, bytes, content);
+    if (result == AppendResult::Written) {
+        return result;
     }
     if (file.created) {
         // Removed through the handle that made it, when the handle closes.
         FILE_DISPOSITION_INFO removal{TRUE};
         SetFileInformationByHandle(file.handle.get(), FileDispositionInfo, &removal, sizeof(removal));
     }
-    return AppendResult::Failed;
+    return result;
 }
 
 void WindowsLogPlatform::Pause(std::uint32_t milliseconds) { Sleep(milliseconds); }

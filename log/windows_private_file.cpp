@@ -2,16 +2,10 @@
 
 #include <aclapi.h>
 
-#include <memory>
 
 namespace halvorn {
 
 namespace {
-
-// Frees what the security functions allocate with LocalAlloc.
-struct LocalMemoryFree {
-    void operator()(void* memory) const { LocalFree(memory); }
-};
 
 SecurityId CopyOf(PSID sid) {
     if (sid == nullptr || !IsValidSid(sid)) {
@@ -31,7 +25,7 @@ FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& information) {
 KernelHandle OpenForJudging(const std::wstring& path) {
     return KernelHandle(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                                    FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly, nullptr));
 }
 
 }  // namespace
@@ -58,23 +52,20 @@ ExistingFile DescribeFile(HANDLE file) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
                         nullptr, &descriptor) == ERROR_SUCCESS) {
-        const std::unique_ptr<void, LocalMemoryFree> freed(descriptor);
+        const LocalMemory freed(descriptor);
         facts.owner = CopyOf(owner);
     }
     return facts;
 }
 
 FileWriters WritersOf(HANDLE file) {
-    // The rights that change what the file holds, or who may.
-    constexpr ACCESS_MASK kChangeRights =
-        FILE_WRITE_DATA | FILE_APPEND_DATA | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
     PACL accessList = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &accessList, nullptr,
                         &descriptor) != ERROR_SUCCESS) {
         return {true, {}};
     }
-    const std::unique_ptr<void, LocalMemoryFree> freed(descriptor);
+    const LocalMemory freed(descriptor);
     if (accessList == nullptr) {
         return {true, {}};  // no list lets everyone in
     }
@@ -95,7 +86,7 @@ FileWriters WritersOf(HANDLE file) {
             return {true, {}};
         }
         const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(entry);
-        if ((allowed->Mask & kChangeRights) != 0) {
+        if (GrantsChange(allowed->Mask)) {
             writers.identities.push_back(CopyOf(const_cast<DWORD*>(&allowed->SidStart)));
         }
     }
@@ -122,25 +113,29 @@ SECURITY_ATTRIBUTES* PrivateFileOpener::NewFileSecurity() {
     if (m_securityBuilt) {
         return &m_attributes;
     }
-    std::vector<SecurityId> grantees = {LocalSystemAccount(), AdministratorsAlias()};
-    SecurityId account = RunningAccount();
-    if (!account.empty() && account != grantees[0] && account != grantees[1]) {
-        grantees.push_back(account);
+    // The running account only reads: an administrator's unelevated processes share its account.
+    std::vector<std::pair<SecurityId, DWORD>> grants = {{LocalSystemAccount(), FILE_ALL_ACCESS},
+                                                        {AdministratorsAlias(), FILE_ALL_ACCESS}};
+    const SecurityId& account = RunningAccount();
+    if (!account.empty() && account != LocalSystemAccount() && account != AdministratorsAlias()) {
+        grants.emplace_back(account, FILE_GENERIC_READ);
     }
     DWORD size = sizeof(ACL);
-    for (const SecurityId& grantee : grantees) {
-        size += static_cast<DWORD>(sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + grantee.size());
+    for (const auto& grant : grants) {
+        size += static_cast<DWORD>(sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + grant.first.size());
     }
     m_accessList.assign(size, 0);
     auto* accessList = reinterpret_cast<PACL>(m_accessList.data());
     bool built = InitializeAcl(accessList, size, ACL_REVISION) &&
                  InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION);
-    for (SecurityId& grantee : grantees) {
-        built = built && AddAccessAllowedAce(accessList, ACL_REVISION, FILE_ALL_ACCESS, grantee.data());
+    for (auto& [grantee, rights] : grants) {
+        built = built && AddAccessAllowedAce(accessList, ACL_REVISION, rights, grantee.data());
     }
-    // Protected: nothing that the folder would pass on to its files is added to the list.
+    // Protected: nothing that the folder would pass on to its files is added to the list. The owner
+    // holds the rights to change the list whatever it says, so it is Administrators, not a person.
     built = built && SetSecurityDescriptorDacl(&m_descriptor, TRUE, accessList, FALSE) &&
-            SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+            SetSecurityDescriptorControl(&m_descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED) &&
+            SetSecurityDescriptorOwner(&m_descriptor, m_owner.data(), FALSE);
     if (!built) {
         return nullptr;
     }
@@ -153,28 +148,37 @@ bool PrivateFileOpener::Trusts(HANDLE file, const WrittenFile& written) {
     return MayAppendTo(DescribeFile(file), written, RunningAccount());
 }
 
-bool PrivateFileOpener::IsFreeOrTrusted(const std::wstring& path) {
+NameHolder PrivateFileOpener::WhatHolds(const std::wstring& path) {
     const KernelHandle file = OpenForJudging(path);
     if (!file) {
         // Only a name that exists can be someone else's, so every name passed over is a file, and
         // the search for a free one ends.
-        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? NameHolder::Nothing
+                                                                            : NameHolder::OtherFile;
     }
-    return Trusts(file.get());
+    return Trusts(file.get()) ? NameHolder::TrustedFile : NameHolder::OtherFile;
+}
+
+KernelHandle PrivateFileOpener::CreateNew(const std::wstring& path, DWORD rights, DWORD share, DWORD flags) {
+    KernelHandle file(CreateFileW(path.c_str(), rights, share, &m_attributes, CREATE_NEW, flags, nullptr));
+    // A token may name as owners only itself and the groups that it holds as owners: without
+    // Administrators among them, the file takes the token's default owner.
+    if (!file && GetLastError() == ERROR_INVALID_OWNER && SetSecurityDescriptorOwner(&m_descriptor, nullptr, FALSE)) {
+        file.reset(CreateFileW(path.c_str(), rights, share, &m_attributes, CREATE_NEW, flags, nullptr));
+    }
+    return file;
 }
 
 PrivateFile PrivateFileOpener::Open(const std::wstring& path, const PrivateFileAccess& access, WrittenFile& written) {
     PrivateFile file;
-    SECURITY_ATTRIBUTES* security = NewFileSecurity();
-    if (security == nullptr) {
+    if (NewFileSecurity() == nullptr) {
         return file;  // a file that others could open is not made at all
     }
     // A reparse point is opened as itself, so a link planted under the name leads nowhere. Every
     // handle can describe its file.
-    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly;
     const DWORD rights = access.rights | READ_CONTROL | FILE_READ_ATTRIBUTES;
-    file.handle.reset(CreateFileW(path.c_str(), rights | (access.removableIfCreated ? DELETE : 0), access.share,
-                                  security, CREATE_NEW, kFlags, nullptr));
+    file.handle = CreateNew(path, rights | (access.removableIfCreated ? DELETE : 0), access.share, kFlags);
     if (file.handle) {
         file.created = true;
         written = DescribeFile(file.handle.get());

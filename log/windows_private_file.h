@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "log/file_trust.h"
-#include "log/kernel_handle.h"
+#include "log/windows_handles.h"
 #include "log/log_platform.h"
 
 namespace halvorn {
@@ -36,9 +36,14 @@ ExistingFile DescribeFile(HANDLE file);
 // Who besides its owner may change the file behind the handle, from its access list.
 FileWriters WritersOf(HANDLE file);
 
-// Opens the run's files as this program's own: a new file gets an access list of its own that
-// only the running account, the system account and Administrators are on, inheriting nothing from
-// the folder; an existing one is written only when MayAppendTo trusts it.
+// Every open of a path that comes from outside the program: a pipe's server learns who opened it
+// but cannot act as that account.
+inline constexpr DWORD kIdentifyOnly = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
+// Opens the run's files as this program's own: a new file is owned by Administrators where the
+// token allows it, and gets an access list of its own, inheriting nothing from the folder, that
+// lets the system account and Administrators change it and the running account read it; an
+// existing one is written only when MayAppendTo trusts it.
 class PrivateFileOpener {
 public:
     PrivateFileOpener() = default;
@@ -50,8 +55,7 @@ public:
     // records; see MayAppendTo.
     PrivateFile Open(const std::wstring& path, const PrivateFileAccess& access, WrittenFile& written);
 
-    // False when a file that MayAppendTo does not trust holds path.
-    bool IsFreeOrTrusted(const std::wstring& path);
+    NameHolder WhatHolds(const std::wstring& path);
 
     // The account that this process runs as; read once, empty when the token cannot be read.
     const SecurityId& RunningAccount();
@@ -60,10 +64,13 @@ private:
     // Whether MayAppendTo trusts the file that the handle reaches, for the running account.
     bool Trusts(HANDLE file, const WrittenFile& written = {});
     SECURITY_ATTRIBUTES* NewFileSecurity();
+    // Creates the file at path new, with the owner where the token allows it.
+    KernelHandle CreateNew(const std::wstring& path, DWORD rights, DWORD share, DWORD flags);
 
     bool m_accountRead = false;
     SecurityId m_runningAccount;
     bool m_securityBuilt = false;
+    SecurityId m_owner = AdministratorsAlias();
     std::vector<unsigned char> m_accessList;
     SECURITY_DESCRIPTOR m_descriptor{};
     SECURITY_ATTRIBUTES m_attributes{};

@@ -1,6 +1,5 @@
 #include "ui/clean_page.h"
 
-#include "engine/run_options.h"
 #include "ui/completion_text.h"
 #include "ui/resource_text.h"
 #include "ui/wizard_messages.h"
@@ -55,7 +54,7 @@ unsigned __stdcall CCleanPage::CleanThreadProc(void* page) {
 void CCleanPage::RunRepairAndReport() {
     RepairCounts counts;
     try {
-        counts = m_service.run(std::u16string(m_commandLine));
+        counts = m_service.run(m_options, m_commandLine);
     } catch (...) {
         // No exception may leave the thread; the wizard still has to be unlocked.
         counts.failed = true;
@@ -76,9 +75,8 @@ void CCleanPage::HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount) {
     SendMessageW(Sheet(), WM_ENABLE_CLOSE, 1, 0);
     try {
         // The indicator has the focus: a screen reader announces the outcome as its new name.
-        const RunOptions options = ReadRunOptions(m_commandLine);
         m_progress.Describe(
-            ToWide(CompletionText(*m_result, options.reportOnly, options.offline.target != OfflineTarget::None)));
+            ToWide(CompletionText(*m_result, m_options.reportOnly, m_options.offline.target != OfflineTarget::None)));
     } catch (...) {
         // Without memory for the text only the announcement is lost: the wizard goes on.
     }

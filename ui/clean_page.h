@@ -18,8 +18,12 @@ class CCleanPage final : public CBasePropPage<IDD_CLEAN> {
 public:
     explicit CCleanPage(RepairService service) : m_service(service) {}
 
-    // The program's argument string, for the repair run; set while the sheet builds its pages.
-    void SetCommandLine(const std::u16string& commandLine) { m_commandLine = commandLine; }
+    // What the repair run is asked, and the program's argument string that it keeps; set while
+    // the sheet builds its pages.
+    void SetRun(const RunOptions& options, const std::u16string& commandLine) {
+        m_options = options;
+        m_commandLine = commandLine;
+    }
 
     // What the repair run came to, once it has reported; nothing before.
     const std::optional<RepairCounts>& Result() const { return m_result; }
@@ -39,6 +43,7 @@ private:
     void HandleRepairDone(WPARAM invalidCount, LPARAM deletedCount);
 
     CProgressStatic m_progress;
+    RunOptions m_options;
     std::u16string m_commandLine;
     RepairService m_service;
     bool m_running = false;

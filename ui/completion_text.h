@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/repair_counts.h"
+#include "engine/repair/repair_counts.h"
 
 namespace halvorn {
 

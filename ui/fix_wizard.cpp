@@ -1,6 +1,6 @@
 #include "ui/fix_wizard.h"
 
-#include "engine/run_options.h"
+#include "engine/options/run_options.h"
 #include "res/resource.h"
 #include "ui/centring.h"
 #include "ui/com_apartment.h"
@@ -20,16 +20,15 @@ ScreenRect ToScreenRect(const RECT& rect) { return {rect.left, rect.top, rect.ri
 
 }  // namespace
 
-CFixWizard::CFixWizard(const std::u16string& commandLine, RepairService service)
-    : m_cleanPage(service), m_commandLine(commandLine), m_title(LoadResourceString(IDS_APP_TITLE)) {
+CFixWizard::CFixWizard(const RunOptions& options, const std::u16string& commandLine, RepairService service)
+    : m_cleanPage(service), m_title(LoadResourceString(IDS_APP_TITLE)) {
     m_header.dwSize = sizeof(m_header);
     m_header.dwFlags = PSH_USECALLBACK | PSH_WIZARD_LITE | PSH_NOAPPLYNOW | PSH_USEICONID | PSH_WIZARD;
     m_header.hInstance = ProgramModule();
     m_header.pszIcon = MAKEINTRESOURCEW(IDI_APP);
     m_header.pfnCallback = SheetCallback;
 
-    m_cleanPage.SetCommandLine(m_commandLine);
-    const RunOptions options = ReadRunOptions(m_commandLine);
+    m_cleanPage.SetRun(options, commandLine);
     m_finishPage.SetReportOnly(options.reportOnly);
     m_finishPage.SetOffline(options.offline.target != OfflineTarget::None);
     for (CPropPage* page : {static_cast<CPropPage*>(&m_licensePage), static_cast<CPropPage*>(&m_thankyouPage),

@@ -21,7 +21,9 @@ namespace halvorn {
 // keeps the repair's counts for the completion page.
 class CFixWizard final : public CSubclassedWindow {
 public:
-    CFixWizard(const std::u16string& commandLine, RepairService service);
+    // options: what start-up read from commandLine, the program's argument string, which the
+    // repair run keeps.
+    CFixWizard(const RunOptions& options, const std::u16string& commandLine, RepairService service);
     ~CFixWizard() override;
 
     // Shows the wizard until it ends; the result of PropertySheetW.
@@ -46,7 +48,6 @@ private:
     CCleanPage m_cleanPage;
     CFinishPage m_finishPage;
     std::int32_t m_closeAllowed = 1;
-    std::u16string m_commandLine;
     std::wstring m_title;  // string 103; a second instance finds the wizard by it
 };
 

@@ -5,10 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace halvorn {
+#include "log/windows_text.h"
 
-// UTF-16 text of the platform-free code for a window, copied unit by unit.
-inline std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+namespace halvorn {
 
 // The text of a window, such as a control of a page.
 std::wstring WindowText(HWND window);

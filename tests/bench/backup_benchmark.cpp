@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/registry_cleaner.h"
+#include "engine/repair/registry_cleaner.h"
 #include "tests/bench/large_tree.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"

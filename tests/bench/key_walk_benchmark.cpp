@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/registry_cleaner.h"
+#include "engine/repair/registry_cleaner.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"
 #include "tests/bench/numbered_name.h"

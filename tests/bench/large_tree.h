@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
+#include "engine/registry/registry.h"
 #include "tests/bench/numbered_name.h"
 
 namespace halvorn::bench {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine/registry_cleaner.h"
-#include "engine/target_services.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/repair/target_services.h"
 #include "tests/bench/numbered_name.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"

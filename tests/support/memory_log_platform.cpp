@@ -1,5 +1,7 @@
 #include "tests/support/memory_log_platform.h"
 
+#include <new>
+
 #include <stdexcept>
 
 namespace halvorn::testing {
@@ -9,7 +11,20 @@ namespace {
 // The system account runs the program; S-1-5-7, anonymous logons, stands for every other account.
 const SecurityId kOtherAccount = {1, 1, 0, 0, 0, 0, 0, 5, 7, 0, 0, 0};
 
+Sha256Digest DigestOf(std::string_view bytes) {
+    Sha256 digest;
+    digest.Add(bytes);
+    return digest.Digest();
+}
+
 }  // namespace
+
+NameHolder MemoryLogPlatform::WhatHolds(const std::u16string& path) {
+    if (plantedFiles.contains(path)) {
+        return NameHolder::OtherFile;
+    }
+    return files.contains(path) ? NameHolder::TrustedFile : NameHolder::Nothing;
+}
 
 ExistingFile MemoryLogPlatform::Describe(const std::u16string& path) {
     const SecurityId owner = plantedFiles.contains(path) ? kOtherAccount : LocalSystemAccount();
@@ -50,22 +65,37 @@ AppendResult MemoryLogPlatform::AppendToFile(const std::u16string& path, std::st
 }
 
 AppendResult MemoryLogPlatform::AppendWhole(const std::u16string& path, std::string_view newFileStart,
-                                            std::string_view bytes, WrittenFile& written) {
+                                            std::string_view bytes, WrittenFile& written, Sha256& content,
+                                            const std::optional<Sha256Digest>& recorded) {
     if (path.empty() || wholeAppendsLeft == 0 || (!failingDirectory.empty() && path.starts_with(failingDirectory))) {
         return AppendResult::Failed;
     }
+    const bool found = Exists(path) && !written;
     const AppendResult opened = Open(path, written);
     if (opened != AppendResult::Written) {
         return opened;
     }
+    std::string& file = files[path];
+    if (found) {
+        if (recorded != DigestOf(file)) {
+            written.reset();
+            return AppendResult::Untrusted;
+        }
+        content = {};
+        content.Add(file);
+    }
+    if (file.size() != content.Length()) {
+        return AppendResult::Untrusted;
+    }
     if (wholeAppendsLeft > 0) {
         --wholeAppendsLeft;
     }
-    std::string& file = files[path];
     if (file.empty()) {
         file = newFileStart;
+        content.Add(newFileStart);
     }
     file += bytes;
+    content.Add(bytes);
     return AppendResult::Written;
 }
 
@@ -81,12 +111,47 @@ std::vector<std::u16string> MemoryLogPlatform::BackupNames(const std::u16string&
 }
 
 BackupRead MemoryLogPlatform::Read(const std::u16string& path) {
-    if (!Exists(path)) {
-        return {BackupReading::Unreadable, {}, u"it cannot be opened"};
+    if (readsRunOutOfMemory) {
+        throw std::bad_alloc();
     }
-    const std::u16string_view why = WhyNotToRestoreFrom(Describe(path), {}, LocalSystemAccount());
-    return why.empty() ? BackupRead{BackupReading::Read, files[path], {}} : BackupRead{BackupReading::Untrusted, {}, why};
+    if (const std::u16string_view notLocal = DriveOfPath(path).whyNot; !notLocal.empty()) {
+        return {BackupReading::Unreadable, {}, notLocal};
+    }
+    if (!Exists(path)) {
+        return {BackupReading::Unreadable, {}, u"it does not exist"};
+    }
+    // The run's own files let only the system account and Administrators change them.
+    const FileWriters writers = {false, plantedFiles.contains(path)
+                                            ? std::vector<SecurityId>{kOtherAccount}
+                                            : std::vector<SecurityId>{LocalSystemAccount(), AdministratorsAlias()}};
+    return {BackupReading::Read, files[path], {}, Describe(path), writers};
 }
+
+std::optional<Sha256Digest> MemoryLogPlatform::Find(const std::u16string& path) {
+    const auto found = records.find(path);
+    return found != records.end() ? std::optional(found->second) : std::nullopt;
+}
+
+std::vector<std::u16string> MemoryLogPlatform::Paths() {
+    std::vector<std::u16string> paths;
+    for (const auto& [path, digest] : records) {
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+bool MemoryLogPlatform::Record(const std::u16string& path, const Sha256Digest& digest) {
+    records[path] = digest;
+    return true;
+}
+
+void MemoryLogPlatform::PruneGone() {
+    std::erase_if(records, [this](const auto& record) {
+        return !Exists(record.first) || !DriveOfPath(record.first).whyNot.empty();
+    });
+}
+
+void MemoryLogPlatform::RecordAsItIs(const std::u16string& path) { records[path] = DigestOf(files.at(path)); }
 
 std::string MemoryLogPlatform::OnlyFile() const {
     if (files.size() > 1) {

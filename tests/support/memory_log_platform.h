@@ -5,14 +5,16 @@
 #include <set>
 #include <string>
 
-#include "engine/backup_source.h"
+#include "engine/restore/backup_source.h"
+#include "log/backup_records.h"
 #include "log/log_platform.h"
 
 namespace halvorn::testing {
 
 // Files kept in memory, judged by the program's own trust rule, a clock that shows what the test
-// sets, and opens that can be made to fail. A restore reads its backups from the same files.
-class MemoryLogPlatform final : public LogPlatform, public BackupSource {
+// sets, and opens that can be made to fail. A restore reads its backups from the same files, and
+// the record of the backups is kept beside them.
+class MemoryLogPlatform final : public LogPlatform, public BackupSource, public BackupRecords {
 public:
     std::u16string temporaryDirectory = u"C:\\Temp\\";
     LocalTime now{2026, 12, 1, 7, 9, 5, 3};  // Monday, 7 December 2026, 09:05:03
@@ -29,20 +31,32 @@ public:
     bool ownersUnreadable = false;
     // How many opens of a file still find another process holding it without sharing.
     std::map<std::u16string, int> filesInUse;
+    // Reading a backup finds too little memory, as a 32-bit process can.
+    bool readsRunOutOfMemory = false;
     int appendCalls = 0;
     std::uint32_t pausedMilliseconds = 0;
+    std::map<std::u16string, Sha256Digest> records;
 
     std::u16string TemporaryDirectory() override { return temporaryDirectory; }
     LocalTime Now() override { return now; }
-    bool IsFreeOrTrusted(const std::u16string& path) override { return !plantedFiles.contains(path); }
+    NameHolder WhatHolds(const std::u16string& path) override;
     AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override;
     AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
-                             WrittenFile& written) override;
+                             WrittenFile& written, Sha256& content,
+                             const std::optional<Sha256Digest>& recorded) override;
     void Pause(std::uint32_t milliseconds) override { pausedMilliseconds += milliseconds; }
 
     std::u16string RunDirectory() override { return temporaryDirectory; }
     std::vector<std::u16string> BackupNames(const std::u16string& directory) override;
     BackupRead Read(const std::u16string& path) override;
+
+    std::optional<Sha256Digest> Find(const std::u16string& path) override;
+    std::vector<std::u16string> Paths() override;
+    bool Record(const std::u16string& path, const Sha256Digest& digest) override;
+    void PruneGone() override;
+
+    // Records the file at path as it is now, as the run that wrote it would have.
+    void RecordAsItIs(const std::u16string& path);
 
     // The bytes of the only file written, or empty when there is none.
     std::string OnlyFile() const;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "engine/ascii_case.h"
+#include "engine/registry/ascii_case.h"
 
 namespace halvorn::testing {
 

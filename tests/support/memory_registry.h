@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry.h"
+#include "engine/registry/registry.h"
 
 namespace halvorn::testing {
 

@@ -8,23 +8,24 @@
 #include <string>
 #include <vector>
 
-#include "engine/reg_file_format.h"
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
+#include "engine/backup/reg_file_format.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/registry/windows_registry.h"
+#include "log/windows_backup_records.h"
 #include "log/windows_log_platform.h"
 #include "tests/support/utf16_text.h"
-#include "tests/wine/child_process.h"
-#include "tests/wine/program_process.h"
-#include "tests/wine/registry_snapshot.h"
-#include "tests/wine/scratch_key.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/child_process.h"
+#include "tests/wine/support/program_process.h"
+#include "tests/wine/support/registry_snapshot.h"
+#include "tests/wine/support/scratch_key.h"
+#include "tests/wine/support/wine_support.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
 
 using namespace std::string_view_literals;
 using testing::DecodeUtf16Le;
-using testing::GiveToAnotherAccount;
 using testing::ProgramPath;
 using testing::RunProcess;
 using testing::KeyExists;
@@ -35,7 +36,7 @@ using testing::ScratchLink;
 using testing::SnapshotTree;
 using testing::TemporaryDirectory;
 using testing::Utf16Bytes;
-using testing::Wide;
+using testing::WriteWholeFile;
 
 constexpr char kByteOrderMark[] = "\xFF\xFE";
 
@@ -56,22 +57,18 @@ std::u16string TextAfterHeader(const std::string& bytes) {
 
 class BackupOnWine : public ::testing::Test {
 protected:
+    // Files and records that other tests left would be earlier runs' to this one.
+    void SetUp() override { testing::DeleteRunFiles(); }
+
     void TearDown() override {
         DeleteFileW(m_logPath.c_str());
         DeleteFileW(m_backupPath.c_str());
         testing::DeleteRunFiles();  // the logs of the program's restores
     }
 
-    // Sets a value of the key below the service, creating the key.
+    // Sets a value of the key below the service to exactly its bytes, creating the key.
     void Set(const std::wstring& below, const RegistryValue& value) {
-        ASSERT_TRUE(guard.Create(below));
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (kGuard + L"\\" + below).c_str(), 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
-        const std::wstring name = Wide(value.name);
-        EXPECT_EQ(RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
-                                 static_cast<DWORD>(value.data.size())),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
+        EXPECT_TRUE(guard.SetExactly(below, ToWide(value.name), value.type, value.data));
     }
 
     // What "reg export" writes for the key at path below the service, after its header line.
@@ -83,26 +80,39 @@ protected:
         return TextAfterHeader(bytes);
     }
 
-    // A repair run with the backup beside its log, as the program makes it.
+    // A repair run with the backup beside its log, and its record, as the program makes them.
     void RunRepair(const char16_t* commandLine) {
         WindowsRegistry registry;
         WindowsLogPlatform files;
+        WindowsBackupRecords records;
         RepairLog log(files);
+        log.Files().RecordBackupIn(&records);
         BackupFile backup(log.Files());
         RegistryCleaner cleaner(registry, log, &backup);
         cleaner.Run(commandLine);
         invalidCount = cleaner.invalidCount;
         deletedCount = cleaner.deletedCount;
-        m_logPath = Wide(log.Path());
-        m_backupPath = Wide(backup.Path());
+        m_logPath = ToWide(log.Path());
+        m_backupPath = ToWide(backup.Path());
     }
 
+    const std::wstring& BackupPath() const { return m_backupPath; }
     std::string BackupBytes() const { return ReadFile(m_backupPath); }
     DWORD ImportBackup() const { return RunReg(L"import \"" + m_backupPath + L"\""); }
-    bool GiveBackupToAnotherAccount() const { return GiveToAnotherAccount({m_backupPath}); }
+    bool ChangeBackup(const std::string& bytes) const { return WriteWholeFile(m_backupPath, bytes); }
     // The program's restore of the backup; its exit code.
-    DWORD RestoreBackup(const std::wstring& options) const {
-        return RunProcess(L"\"" + ProgramPath() + L"\" /noui /ExitCode /Restore \"" + m_backupPath + L"\" " + options);
+    DWORD RestoreBackup(const std::wstring& options) const { return Restore(L"\"" + m_backupPath + L"\" " + options); }
+    // The program's restore with the options after "/Restore"; its exit code.
+    static DWORD Restore(const std::wstring& options) {
+        return RunProcess(L"\"" + ProgramPath() + L"\" /noui /ExitCode /Restore " + options);
+    }
+    // The lines of the log of the program's restore with those options, which must end with code.
+    static std::vector<std::string> RestoreLog(const std::wstring& options, DWORD code) {
+        for (const std::wstring& name : testing::LogFiles()) {
+            DeleteFileW((TemporaryDirectory() + name).c_str());
+        }
+        EXPECT_EQ(Restore(options), code);
+        return testing::OnlyLogLines();
     }
 
     const std::wstring kGuard = L"SYSTEM\\CurrentControlSet\\Services\\HalvornGuard";
@@ -181,17 +191,31 @@ TEST_F(BackupOnWine, TheBackupIsWhatRegExportWritesAndTheProgramsRestorePutsTheT
     EXPECT_TRUE(KeyExists(kGuard + L"\\" + first));
     EXPECT_EQ(SnapshotTree(kVictim), victimTree);
 
-    // A backup that another account owns is refused whole.
+    // A copy with one more tree under a newer name, and the backup changed so after its run, are
+    // refused whole. Wine shows every file as the Unix user's, so only the record vouches for one.
     ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, (kGuard + L"\\" + first).c_str()), ERROR_SUCCESS);
     const std::vector<testing::KeySnapshot> unrestored = SnapshotTree(kGuard);
-    if (GiveBackupToAnotherAccount()) {
-        EXPECT_EQ(RestoreBackup(L""), 1603u);
-    }
+    const std::string oneMore =
+        BackupBytes() + EncodeUtf16Le(u"[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\HalvornGuard\\"
+                                      u"$%&'(planted]\r\n\r\n");
+    const std::wstring planted = TemporaryDirectory() + L"Brimwell12-31-2099 23h59m59s.reg";
+    ASSERT_TRUE(WriteWholeFile(planted, oneMore));
+    const std::string plantedPath(planted.begin(), planted.end()), backupPath(BackupPath().begin(), BackupPath().end());
+    EXPECT_EQ(RestoreLog(L"\"" + planted + L"\"", 1603).at(3),
+              "Restore refused: " + plantedPath + ", no run recorded it, and its owner is neither the system account, "
+                                                  "Administrators nor TrustedInstaller. Nothing was written.");
+    ASSERT_TRUE(ChangeBackup(oneMore));
+    // Alone, it takes the newest recorded backup, the changed one: never the copy, nor an older one.
+    const std::vector<std::string> newest = RestoreLog(L"", 1603);
+    ASSERT_GE(newest.size(), 5u);
+    EXPECT_EQ(newest[3], "Passed over, no run recorded it: " + plantedPath);
+    EXPECT_EQ(newest[4],
+              "Restore refused: " + backupPath + ", it was changed after its run wrote it. Nothing was written.");
     EXPECT_EQ(SnapshotTree(kGuard), unrestored);
+    DeleteFileW(planted.c_str());
 }
 
-// reg export would write these so that an import changed their bytes; the backup must not. (Wine
-// terminates every string that a program sets, so an unterminated one cannot be made here.)
+// reg export would write these so that an import changed their bytes; the backup must not.
 TEST_F(BackupOnWine, DataThatQuotingWouldAlterComesBackExactly) {
     const std::wstring key = L"$%&'(odd";
     Set(key, {u"line break", kRegSz, Utf16Bytes(u"one\r\ntwo\0"sv)});
@@ -205,6 +229,36 @@ TEST_F(BackupOnWine, DataThatQuotingWouldAlterComesBackExactly) {
     EXPECT_EQ(deletedCount, 1);
     EXPECT_EQ(ImportBackup(), 0u);
     EXPECT_EQ(SnapshotTree(kGuard), before);
+}
+
+// String data without its terminator, which RegSetValueExW would lengthen where the memory after
+// it holds a NUL, comes back through the program's restore byte for byte.
+TEST_F(BackupOnWine, StringsWithoutTheirTerminatorComeBackByteForByte) {
+    for (const std::uint32_t type : {kRegSz, kRegExpandSz, kRegMultiSz}) {
+        for (const int size : {1, 2, 3, 50, 81}) {
+            const std::string name = "type " + std::to_string(type) + ", " + std::to_string(size) + " bytes";
+            Set(L"$%&'(unterminated", {std::u16string(name.begin(), name.end()), type,
+                                       std::vector<std::uint8_t>(static_cast<std::size_t>(size), 0x66)});
+        }
+    }
+    const std::vector<testing::KeySnapshot> before = SnapshotTree(kGuard);
+    ASSERT_EQ(before.back().values.size(), 15u);
+    RunRepair(u"/noui");
+
+    EXPECT_EQ(deletedCount, 1);
+    EXPECT_EQ(RestoreBackup(L""), 0u);
+    EXPECT_EQ(SnapshotTree(kGuard), before);
+
+    // The same where NULs follow the data in memory, which the backup's reader cannot arrange.
+    WindowsRegistry registry;
+    const OpenedKey key(registry, registry.LocalMachine(), FromWide(kGuard).c_str(),
+                        KeyOpening::CreateForWriting);
+    for (const std::uint32_t type : {kRegSz, kRegExpandSz, kRegMultiSz}) {
+        RegistryValue value{u"followed by NULs", type, {0x66, 0x66, 0, 0}};
+        value.data.resize(2);
+        ASSERT_EQ(registry.SetValue(key.get(), value), kRegistrySuccess);
+        EXPECT_EQ(SnapshotTree(kGuard).front().values.back().data.size(), 2u) << "type " << type;
+    }
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/registry/windows_registry.h"
 #include "tests/support/log_lines.h"
 #include "tests/support/memory_log_platform.h"
 #include "tests/support/memory_registry.h"
-#include "tests/wine/scratch_key.h"
+#include "tests/wine/support/scratch_key.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
@@ -35,7 +36,7 @@ protected:
     void Seed(const std::vector<std::u16string>& paths) {
         for (const std::u16string& path : paths) {
             memory.CreateKey(u"Root\\X\\" + path);
-            ASSERT_TRUE(scratch.Create(L"X\\" + std::wstring(path.begin(), path.end())))
+            ASSERT_TRUE(scratch.Create(L"X\\" + ToWide(path)))
                 << "Wine refused a key of " << path.size() << " characters";
         }
     }

@@ -9,19 +9,19 @@
 #include <fstream>
 #include <string>
 
-#include "log/kernel_handle.h"
+#include "log/windows_handles.h"
 #include "log/repair_log.h"
 #include "log/trace_scope.h"
 #include "log/windows_log_platform.h"
-#include "tests/wine/program_process.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/program_process.h"
+#include "tests/wine/support/wine_support.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
 
 using testing::FileExists;
 using testing::ReadFile;
-using testing::Wide;
 
 // The file's access list in the security descriptor language: "D:P(A;;FA;;;SY)...".
 std::wstring AccessListOf(const std::wstring& path) {
@@ -49,7 +49,7 @@ TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
     SYSTEMTIME before{};
     GetLocalTime(&before);
     const RepairLog log(platform);
-    const std::wstring path = Wide(log.Path());
+    const std::wstring path = ToWide(log.Path());
 
     const std::wstring expectedStart = std::wstring(directory, length) + L"Brimwell" +
                                        std::to_wstring(before.wMonth) + L"-" +
@@ -58,27 +58,27 @@ TEST(LogOnWine, IsNamedAfterTheStartTimeInTheTemporaryDirectory) {
     EXPECT_EQ(path.substr(0, expectedStart.size()), expectedStart);
     EXPECT_EQ(path.substr(path.size() - 4), L".log");
     EXPECT_NE(path.find(L"h"), std::wstring::npos);
-    EXPECT_FALSE(FileExists(Wide(log.Path()))) << "the log exists before its first line";
+    EXPECT_FALSE(FileExists(ToWide(log.Path()))) << "the log exists before its first line";
 }
 
 TEST(LogOnWine, WritesHeaderAndLinesAsSingleByteCrLfText) {
     WindowsLogPlatform platform;
     RepairLog log(platform);
-    DeleteFileW(Wide(log.Path()).c_str());
+    DeleteFileW(ToWide(log.Path()).c_str());
     {
         TraceScope run(log);
         log.WriteLine(u"%s\\%s", u"Svc%s\u00e9", u"$%&'(\u4e2d");
         log.WriteLine(u"Invalid registry keys count\t: %d", 1);
     }
-    const std::string bytes = ReadFile(Wide(log.Path()));
+    const std::string bytes = ReadFile(ToWide(log.Path()));
     // Only the running account, the system account and Administrators may open it: not Everyone,
     // whom Wine lets read any other file, nor Users.
-    const std::wstring accessList = AccessListOf(Wide(log.Path()));
+    const std::wstring accessList = AccessListOf(ToWide(log.Path()));
     EXPECT_NE(accessList.find(L";;;SY)"), std::wstring::npos) << accessList;
     for (const wchar_t* other : {L";;;WD)", L";;;BU)", L";;;AU)"}) {
         EXPECT_EQ(accessList.find(other), std::wstring::npos) << accessList;
     }
-    DeleteFileW(Wide(log.Path()).c_str());
+    DeleteFileW(ToWide(log.Path()).c_str());
 
     const std::string banner = "\r\n\r\n\t\t\t---- Halvorn Registry Repair Tool  ----\r\n\r\n\r\n";
     ASSERT_EQ(bytes.substr(0, banner.size()), banner);
@@ -95,28 +95,28 @@ TEST(LogOnWine, AppendsToAFileThatExists) {
     WindowsLogPlatform platform;
     RepairLog log(platform);
     {
-        std::ofstream existing(Wide(log.Path()).c_str(), std::ios::binary | std::ios::trunc);
+        std::ofstream existing(ToWide(log.Path()).c_str(), std::ios::binary | std::ios::trunc);
         existing << "earlier\r\n";
     }
     log.WriteLine(u"later");
-    EXPECT_EQ(ReadFile(Wide(log.Path())), "earlier\r\nlater\r\n");
-    DeleteFileW(Wide(log.Path()).c_str());
+    EXPECT_EQ(ReadFile(ToWide(log.Path())), "earlier\r\nlater\r\n");
+    DeleteFileW(ToWide(log.Path()).c_str());
 }
 
 TEST(LogOnWine, AFileHeldWithoutSharingLosesTheLineOrIsPassedOver) {
     WindowsLogPlatform platform;
     RepairLog log(platform);
     // Another program holds the file without sharing it.
-    const HANDLE locked = CreateFileW(Wide(log.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    const HANDLE locked = CreateFileW(ToWide(log.Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(log.WriteLine(u"lost"));
+    log.WriteLine(u"lost");
     CloseHandle(locked);
     log.WriteLine(u"kept");
-    EXPECT_EQ(ReadFile(Wide(log.Path())), "kept\r\n");
+    EXPECT_EQ(ReadFile(ToWide(log.Path())), "kept\r\n");
 
     // Another account's file under the backup's name, held the same way, is passed over with the log.
-    const std::wstring first = Wide(log.Path()), planted = Wide(log.Files().BackupPath());
+    const std::wstring first = ToWide(log.Path()), planted = ToWide(log.Files().BackupPath());
     ASSERT_TRUE(testing::WriteWholeFile(planted, "planted"));
     if (!testing::GiveToAnotherAccount({planted})) {
         GTEST_SKIP() << "only root can give the planted file to another account";
@@ -124,9 +124,9 @@ TEST(LogOnWine, AFileHeldWithoutSharingLosesTheLineOrIsPassedOver) {
     KernelHandle held(CreateFileW(planted.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(held && log.Files().AppendToBackup("", "tree"));
     held.reset();
-    EXPECT_EQ(ReadFile(planted) + ReadFile(Wide(log.Files().BackupPath())) + ReadFile(Wide(log.Path())),
+    EXPECT_EQ(ReadFile(planted) + ReadFile(ToWide(log.Files().BackupPath())) + ReadFile(ToWide(log.Path())),
               "plantedtreekept\r\n");
-    for (const std::wstring& path : {first, planted, Wide(log.Path()), Wide(log.Files().BackupPath())}) {
+    for (const std::wstring& path : {first, planted, ToWide(log.Path()), ToWide(log.Files().BackupPath())}) {
         DeleteFileW(path.c_str());
     }
 }

@@ -7,13 +7,14 @@
 
 #include <string>
 
-#include "engine/loaded_hive.h"
-#include "engine/windows_offline_platform.h"
+#include "engine/offline/loaded_hive.h"
+#include "engine/offline/windows_offline_platform.h"
 #include "tests/support/log_lines.h"
 #include "tests/support/utf16_text.h"
-#include "tests/wine/program_process.h"
-#include "tests/wine/scratch_key.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/program_process.h"
+#include "tests/wine/support/scratch_key.h"
+#include "tests/wine/support/wine_support.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
@@ -62,7 +63,7 @@ protected:
         ASSERT_EQ(GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_FIXED));
         HKEY key = nullptr;
         ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, seed.Path().c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-        const LSTATUS saved = RegSaveKeyW(key, testing::Wide(kHiveFile).c_str(), nullptr);
+        const LSTATUS saved = RegSaveKeyW(key, ToWide(kHiveFile).c_str(), nullptr);
         RegCloseKey(key);
         ASSERT_EQ(saved, ERROR_SUCCESS);
     }
@@ -105,7 +106,7 @@ TEST_F(OfflineOnWine, RepairsTheNamedHiveAndTheInstallationFoundAndOtherwiseFail
                                                          "config\\SYSTEM loaded at HKLM\\HalvornOfflineD."}));
     EXPECT_FALSE(KeyExists(L"HalvornOfflineD"));
 
-    DeleteFileW(testing::Wide(kHiveFile).c_str());
+    DeleteFileW(ToWide(kHiveFile).c_str());
     EXPECT_EQ(RunProgram(L"/noui /Offline /ExitCode"), 1603u);
     EXPECT_EQ(TakeOnlyLog().at(0),
               "Offline: no Windows installation found on the local fixed drives other than the running one.");

@@ -9,13 +9,15 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/reg_file_format.h"
-#include "log/kernel_handle.h"
+#include "engine/backup/reg_file_format.h"
+#include "log/windows_handles.h"
+#include "log/sha256.h"
+#include "log/windows_backup_records.h"
 #include "tests/support/log_lines.h"
-#include "tests/wine/program_process.h"
-#include "tests/wine/registry_snapshot.h"
-#include "tests/wine/scratch_key.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/program_process.h"
+#include "tests/wine/support/registry_snapshot.h"
+#include "tests/wine/support/scratch_key.h"
+#include "tests/wine/support/wine_support.h"
 
 namespace halvorn {
 namespace {
@@ -116,7 +118,8 @@ TEST_F(ProgramOnWine, ASilentRunLeavesABackupBesideTheLogThatRestoresTheDeletedK
 // under the names that it will take, which carry the second it starts. For every second ahead: the
 // backup's name holds another account's registry script, held open without sharing, the names with
 // " (2)" hard links to a file elsewhere, and the names with " (3)" the files of an earlier run in
-// that second, which the run shares. Nothing but the run's own files changes.
+// that second, whose backup the record vouches for, which the run shares. Nothing but the run's own
+// files and their record changes.
 TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierRunsFiles) {
     const std::wstring directory = TemporaryDirectory();
     const std::wstring linked = directory + L"halvorn-linked-file.txt";
@@ -127,6 +130,12 @@ TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierR
     ASSERT_TRUE(WriteWholeFile(linked, linkedBytes));
     const std::vector<std::wstring> names = RunFileNamesAhead(30);
     std::vector<std::wstring> scripts;
+    WindowsBackupRecords records;
+    const auto digestOf = [](const std::string& bytes) {
+        Sha256 content;
+        content.Add(bytes);
+        return content.Digest();
+    };
     for (const std::wstring& name : names) {
         scripts.push_back(directory + name + L".reg");
         ASSERT_TRUE(WriteWholeFile(scripts.back(), script));
@@ -135,6 +144,8 @@ TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierR
         }
         ASSERT_TRUE(WriteWholeFile(directory + name + L" (3).log", earlierLog));
         ASSERT_TRUE(WriteWholeFile(directory + name + L" (3).reg", header));
+        const std::wstring earlierBackup = directory + name + L" (3).reg";
+        ASSERT_TRUE(records.Record(std::u16string(earlierBackup.begin(), earlierBackup.end()), digestOf(header)));
     }
     if (!GiveToAnotherAccount(scripts)) {
         DeleteFileW(linked.c_str());
@@ -164,8 +175,10 @@ TEST_F(ProgramOnWine, PlantedFilesAndLinksStayAsTheyAreAndTheRunSharesAnEarlierR
     EXPECT_EQ(log.substr(0, earlierLog.size()), earlierLog);
     EXPECT_EQ(testing::LinesAfterHeader(log.substr(earlierLog.size())),
               Sections({"HalvornGuard\\$%&'(a", "Parameters\\$%&'(b"}, 2, 2));
-    const std::string backup = ReadFile(directory + shared[0] + L" (3).reg");
+    const std::wstring backupPath = directory + shared[0] + L" (3).reg";
+    const std::string backup = ReadFile(backupPath);
     EXPECT_EQ(backup.find(header, 1), std::string::npos) << "a second header";
+    EXPECT_EQ(records.Find(std::u16string(backupPath.begin(), backupPath.end())), digestOf(backup));
     EXPECT_EQ(RunReg(L"import \"" + directory + shared[0] + L" (3).reg\""), 0u);
     EXPECT_EQ(SnapshotTree(kGuard), before);
 }

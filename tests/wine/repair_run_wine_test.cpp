@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/registry/windows_registry.h"
 #include "log/windows_log_platform.h"
 #include "tests/support/log_lines.h"
-#include "tests/wine/scratch_key.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/scratch_key.h"
+#include "tests/wine/support/wine_support.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
@@ -23,7 +24,6 @@ using testing::LinesAfterHeader;
 using testing::KeyExists;
 using testing::ReadFile;
 using testing::ScratchKey;
-using testing::Wide;
 using Lines = testing::LogLines;
 using testing::JoinLines;
 using testing::SectionLines;
@@ -51,8 +51,8 @@ protected:
         RepairLog log(platform);
         RegistryCleaner cleaner(registry, log);
         cleaner.Run(commandLine);
-        const std::string bytes = ReadFile(Wide(log.Path()));
-        DeleteFileW(Wide(log.Path()).c_str());
+        const std::string bytes = ReadFile(ToWide(log.Path()));
+        DeleteFileW(ToWide(log.Path()).c_str());
         return {cleaner.invalidCount, cleaner.deletedCount, bytes};
     }
 

@@ -11,12 +11,12 @@
 
 #include "res/resource.h"
 #include "tests/support/log_lines.h"
-#include "tests/wine/program_process.h"
-#include "tests/wine/scratch_key.h"
-#include "tests/wine/screenshot.h"
-#include "tests/wine/sheet_driver.h"
-#include "tests/wine/wait_until.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/program_process.h"
+#include "tests/wine/support/scratch_key.h"
+#include "tests/wine/support/screenshot.h"
+#include "tests/wine/support/sheet_driver.h"
+#include "tests/wine/support/wait_until.h"
+#include "tests/wine/support/wine_support.h"
 
 namespace halvorn {
 namespace {

@@ -21,10 +21,10 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/wine/screenshot.h"
-#include "tests/wine/sheet_driver.h"
-#include "tests/wine/wait_until.h"
-#include "tests/wine/wine_support.h"
+#include "tests/wine/support/screenshot.h"
+#include "tests/wine/support/sheet_driver.h"
+#include "tests/wine/support/wait_until.h"
+#include "tests/wine/support/wine_support.h"
 #include "tests/wizard_wine/gdi_object_count.h"
 #include "ui/com_apartment.h"
 #include "ui/completion_text.h"
@@ -34,6 +34,7 @@
 #include "ui/page_picture.h"
 #include "ui/progress_static.h"
 #include "ui/screen_dpi.h"
+#include "log/windows_text.h"
 
 namespace halvorn {
 namespace {
@@ -55,7 +56,7 @@ struct TestRepair {
 };
 TestRepair* g_repair = nullptr;
 
-RepairCounts HeldRepair(const std::u16string& arguments) {
+RepairCounts HeldRepair(const RunOptions&, const std::u16string& arguments) {
     g_repair->arguments = arguments;
     g_repair->threadId = GetCurrentThreadId();
     ++g_repair->runs;
@@ -148,7 +149,7 @@ protected:
                            const std::function<void(const SheetDriver&)>& atEachPage = {}) {
         wizardThread = std::thread([this, commandLine, service] {
             uiThreadId = GetCurrentThreadId();
-            CFixWizard wizard(commandLine, service);
+            CFixWizard wizard(ReadRunOptions(commandLine), commandLine, service);
             wizard.RunModal(nullptr);
             result = wizard.RepairResult();
             ended = true;
@@ -254,9 +255,9 @@ TEST_F(CleanPageInProcess, TheRunLocksTheWizardWhileTheIndicatorMovesAndUnlocksI
     ASSERT_TRUE(wizard.WaitForPage(3));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     const std::u16string expected = CompletionText(repair.result, false, false);
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), ToWide(expected));
     // The outcome is the indicator's name now: its window text, which its accessible object reports.
-    EXPECT_EQ(SheetDriver::Text(indicator), testing::Wide(expected));
+    EXPECT_EQ(SheetDriver::Text(indicator), ToWide(expected));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     EXPECT_FALSE(wizard.ButtonEnabled(kBackButton));
     EXPECT_FALSE(wizard.ButtonEnabled(kCancelButton));
@@ -294,7 +295,7 @@ TEST_F(CleanPageInProcess, WithoutAWorkerTheRepairRunsOnThePagesThreadAndTheWiza
     EXPECT_EQ(repair.runs, 1);
     EXPECT_EQ(repair.threadId, uiThreadId);
     const std::u16string expected = CompletionText(repair.result, true, false);
-    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), testing::Wide(expected));
+    EXPECT_EQ(wizard.ControlText(IDC_PAGE_TEXT), ToWide(expected));
     EXPECT_FALSE(CloseGreyed(wizard.Sheet()));
     EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(kFinishButton); }));
     wizard.Press(PSBTN_FINISH);

@@ -1,19 +1,28 @@
-// Under Wine: the program's restore of the large tree of the backup benchmark, against Wine's own
-// "reg import" of the same backup, each as a process of its own started on an absent tree. The
-// program's path is the argument.
+// Under Wine: the program's restore against Wine's own "reg import" of the same backup, each as a
+// process of its own started on an absent tree, for the large tree of the backup benchmark (one
+// tree) and for as many keys in 2,000 small trees (a log line each). Then where an in-process
+// restore of each spends its time: reading and judging the file, reading its lines (twice: once to
+// judge, once to write), opening and creating keys, looking for links, writing values, and the log.
+// The program's path is the argument.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "engine/backup_file.h"
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
-#include "log/kernel_handle.h"
+#include "engine/backup/backup_file.h"
+#include "engine/restore/backup_restore.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/restore/restore_plan.h"
+#include "engine/restore/windows_backup_source.h"
+#include "engine/registry/windows_registry.h"
+#include "log/windows_handles.h"
+#include "log/windows_backup_records.h"
 #include "log/windows_log_platform.h"
 #include "tests/bench/large_tree.h"
+#include "tests/bench/numbered_name.h"
 #include "tests/bench/wine/timing.h"
+#include "log/windows_text.h"
 
 namespace {
 
@@ -21,10 +30,9 @@ using namespace halvorn;
 using bench::Median;
 using bench::TimeSeconds;
 
+constexpr char16_t kBenchSet[] = u"SYSTEM\\ControlSetRestoreBench";
 constexpr char16_t kServices[] = u"SYSTEM\\ControlSetRestoreBench\\Services";
-constexpr char16_t kInvalidKey[] = u"SYSTEM\\ControlSetRestoreBench\\Services\\Service\\$%&'(Stale";
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+constexpr char16_t kService[] = u"SYSTEM\\ControlSetRestoreBench\\Services\\Service";
 
 // Runs the command line as a process of its own, to its end.
 void RunToEnd(std::wstring commandLine) {
@@ -39,6 +47,170 @@ void RunToEnd(std::wstring commandLine) {
     }
 }
 
+// The service without the trees below it: the key that held them stays, as after a repair.
+void RemoveTrees() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ToWide(kService).c_str());
+    HKEY service = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToWide(kService).c_str(), 0, nullptr, 0, KEY_READ, nullptr, &service, nullptr);
+    RegCloseKey(service);
+}
+
+bool KeyExists(const std::u16string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToWide(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+// What call returns; its seconds are added to seconds.
+template <typename Call>
+auto Timed(double& seconds, Call call) {
+    decltype(call()) result{};
+    seconds += TimeSeconds([&] { result = call(); });
+    return result;
+}
+
+// Wine's registry with the seconds that each kind of call takes added up.
+class TimedRegistry final : public Registry {
+public:
+    RegistryKey LocalMachine() const override { return m_registry.LocalMachine(); }
+    RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override {
+        return Timed(keys, [&] { return m_registry.OpenKey(parent, path, opened); });
+    }
+    RegistryStatus OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
+                              RegistryKey& opened) override {
+        return Timed(keys, [&] { return m_registry.OpenSubkey(parent, name, access, opened); });
+    }
+    bool IsLink(RegistryKey key) override { return Timed(links, [&] { return m_registry.IsLink(key); }); }
+    std::uint32_t QuerySubkeyCount(RegistryKey key) override { return m_registry.QuerySubkeyCount(key); }
+    RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
+                                   std::uint32_t capacity) override {
+        return m_registry.EnumerateSubkey(key, index, name, capacity);
+    }
+    RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index, RegistryValue& value) override {
+        return m_registry.EnumerateValue(key, index, value);
+    }
+    RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override {
+        return Timed(keys, [&] { return m_registry.CreateKey(parent, path, opened); });
+    }
+    RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override {
+        return Timed(values, [&] { return m_registry.SetValue(key, value); });
+    }
+    RegistryStatus DeleteOpenedKey(RegistryKey key) override { return m_registry.DeleteOpenedKey(key); }
+    void CloseKey(RegistryKey key) override {
+        Timed(keys, [&] {
+            m_registry.CloseKey(key);
+            return 0;
+        });
+    }
+
+    double keys = 0;
+    double links = 0;
+    double values = 0;
+
+private:
+    WindowsRegistry m_registry;
+};
+
+// The log's files with the seconds that its lines take added up.
+class TimedLogPlatform final : public LogPlatform {
+public:
+    std::u16string TemporaryDirectory() override { return m_platform.TemporaryDirectory(); }
+    LocalTime Now() override { return m_platform.Now(); }
+    NameHolder WhatHolds(const std::u16string& path) override { return m_platform.WhatHolds(path); }
+    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override {
+        AppendResult result{};
+        ++lines;
+        seconds += TimeSeconds([&] { result = m_platform.AppendToFile(path, bytes, written); });
+        return result;
+    }
+    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
+                             WrittenFile& written, Sha256& content, const std::optional<Sha256Digest>& recorded) override {
+        return m_platform.AppendWhole(path, newFileStart, bytes, written, content, recorded);
+    }
+    void Pause(std::uint32_t milliseconds) override { m_platform.Pause(milliseconds); }
+
+    double seconds = 0;
+    int lines = 0;
+
+private:
+    WindowsLogPlatform m_platform;
+};
+
+// Invalid trees of five keys each below the service, 2,000 of them: 10,000 keys.
+void BuildSmallTrees(Registry& registry) {
+    const OpenedKey service(registry, registry.LocalMachine(), kService, KeyOpening::CreateForWriting);
+    for (int tree = 0; tree < 2000; ++tree) {
+        const std::u16string root = bench::NumberedName(u"$%&'(Stale", tree);
+        for (const std::u16string& below : {root, root + u"\\A", root + u"\\A\\B", root + u"\\C", root + u"\\D"}) {
+            const OpenedKey key(registry, service.get(), below.c_str(), KeyOpening::CreateForWriting);
+            registry.SetValue(key.get(), {u"Start", kRegDword, {3, 0, 0, 0}});
+            registry.SetValue(key.get(), {u"Path", kRegSz, {'C', 0, ':', 0, 0, 0}});
+        }
+    }
+}
+
+void Measure(const char* what, long keys, void (*build)(Registry&), const std::u16string& lastKey,
+             const std::wstring& program) {
+    WindowsRegistry registry;
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ToWide(kBenchSet).c_str());
+    build(registry);
+    WindowsLogPlatform files;
+    WindowsBackupRecords records;
+    RepairLog log(files);
+    // Under Wine only the record vouches for a backup: every file's owner is the Unix user's.
+    log.Files().RecordBackupIn(&records);
+    BackupFile backup(log.Files());
+    RegistryCleaner cleaner(registry, log, &backup);
+    cleaner.WalkRoot(kServices, true);
+    const std::wstring file = ToWide(backup.Path());
+
+    bool allWritten = true;
+    std::vector<double> restores;
+    std::vector<double> imports;
+    // Alternated, so that both see the same state of Wine's server.
+    for (int round = 0; round < 5; ++round) {
+        RemoveTrees();
+        restores.push_back(TimeSeconds([&] { RunToEnd(L"\"" + program + L"\" /noui /Restore \"" + file + L"\""); }));
+        allWritten = allWritten && KeyExists(lastKey);
+        RemoveTrees();
+        imports.push_back(TimeSeconds([&] { RunToEnd(L"reg.exe import \"" + file + L"\""); }));
+        allWritten = allWritten && KeyExists(lastKey);
+    }
+
+    // The same restore in this process, in its phases.
+    RemoveTrees();
+    WindowsBackupSource source;
+    halvorn::BackupRead read;
+    const double reading = TimeSeconds([&] { read = source.Read(backup.Path()); });
+    const double parsing = TimeSeconds([&] { ReadRestoreTrees(read.bytes, [](const RestoreTree&) {}); });
+    TimedRegistry timed;
+    TimedLogPlatform timedFiles;
+    RepairLog restoreLog(timedFiles);
+    const double inProcess = TimeSeconds(
+        [&] { BackupRestore(timed, restoreLog, source, records).Run(ReadRunOptions(u"/noui /Restore \"" + backup.Path() + u"\"")); });
+
+    allWritten = allWritten && KeyExists(lastKey);
+    const double restore = Median(restores);
+    const double import = Median(imports);
+    std::printf("%s: %ld keys, %.1f MiB\n", what, keys, static_cast<double>(read.bytes.size()) / (1024.0 * 1024.0));
+    std::printf("  HalvornRepair.exe /noui /Restore: %6.0f ms (%.0f keys/s)\n", restore * 1000, keys / restore);
+    std::printf("  reg import:                       %6.0f ms (%.0f keys/s)\n", import * 1000, keys / import);
+    std::printf("  restore / reg import: %.2f%s\n", restore / import, allWritten ? "" : " (A RUN LEFT THE TREE UNWRITTEN)");
+    std::printf("  in this process %.0f ms: reading and judging the file %.0f, reading its lines %.0f (twice), "
+                "opening, creating and closing keys %.0f, links %.0f, values %.0f, %d log lines %.0f, other %.0f\n",
+                inProcess * 1000, reading * 1000, 2 * parsing * 1000, timed.keys * 1000, timed.links * 1000,
+                timed.values * 1000, timedFiles.lines, timedFiles.seconds * 1000,
+                (inProcess - reading - 2 * parsing - timed.keys - timed.links - timed.values - timedFiles.seconds) *
+                    1000);
+
+    DeleteFileW(file.c_str());
+    DeleteFileW(ToWide(log.Path()).c_str());
+    DeleteFileW(ToWide(restoreLog.Path()).c_str());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -46,51 +218,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: halvorn_restore_benchmark.exe 'Z:\\path\\to\\HalvornRepair.exe'\n");
         return 2;
     }
-    const std::wstring program = argv[1];
-    WindowsRegistry registry;
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(u"SYSTEM\\ControlSetRestoreBench").c_str());
-    const long keys = bench::BuildLargeTree(registry, kInvalidKey);
-
-    WindowsLogPlatform files;
-    RepairLog log(files);
-    BackupFile backup(log.Files());
-    RegistryCleaner cleaner(registry, log, &backup);
-    cleaner.WalkRoot(kServices, true);
-    const std::wstring file = Wide(backup.Path());
-
-    // The last key of the tree: a process that wrote it has written the tree.
-    const std::wstring lastKey = Wide(kInvalidKey) + L"\\Group19\\Device49\\Entry9";
-    const auto wroteTree = [&lastKey] {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, lastKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-            return false;
-        }
-        RegCloseKey(key);
-        return true;
-    };
-    bool allWritten = true;
-    std::vector<double> restores;
-    std::vector<double> imports;
-    // Alternated, so that both see the same state of Wine's server.
-    for (int round = 0; round < 5; ++round) {
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(kInvalidKey).c_str());
-        restores.push_back(TimeSeconds([&] { RunToEnd(L"\"" + program + L"\" /noui /Restore \"" + file + L"\""); }));
-        allWritten = allWritten && wroteTree();
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(kInvalidKey).c_str());
-        imports.push_back(TimeSeconds([&] { RunToEnd(L"reg.exe import \"" + file + L"\""); }));
-        allWritten = allWritten && wroteTree();
-    }
-    WIN32_FILE_ATTRIBUTE_DATA backupFile{};
-    GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &backupFile);
-    const double restore = Median(restores);
-    const double import = Median(imports);
-    std::printf("backup of %ld keys, %.1f MiB\n", keys, backupFile.nFileSizeLow / (1024.0 * 1024.0));
-    std::printf("HalvornRepair.exe /noui /Restore: %.0f ms (%.0f keys/s)\n", restore * 1000, keys / restore);
-    std::printf("reg import:                       %.0f ms (%.0f keys/s)\n", import * 1000, keys / import);
-    std::printf("restore / reg import: %.2f%s\n", restore / import, allWritten ? "" : " (A RUN LEFT THE TREE UNWRITTEN)");
-
-    DeleteFileW(file.c_str());
-    DeleteFileW(Wide(log.Path()).c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(u"SYSTEM\\ControlSetRestoreBench").c_str());
+    const std::u16string largeTree = std::u16string(kService) + u"\\$%&'(Stale";
+    Measure("one large tree", 11021, [](Registry& registry) { bench::BuildLargeTree(registry, std::u16string(kService) + u"\\$%&'(Stale"); },
+            largeTree + u"\\Group19\\Device49\\Entry9", argv[1]);
+    Measure("2,000 small trees", 10000, BuildSmallTrees,
+            std::u16string(kService) + u"\\" + bench::NumberedName(u"$%&'(Stale", 1999) + u"\\D", argv[1]);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ToWide(kBenchSet).c_str());
     return 0;
 }

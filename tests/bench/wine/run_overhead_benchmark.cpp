@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/backup_file.h"
-#include "engine/registry_cleaner.h"
-#include "engine/windows_registry.h"
+#include "engine/backup/backup_file.h"
+#include "engine/repair/registry_cleaner.h"
+#include "engine/registry/windows_registry.h"
 #include "log/windows_log_platform.h"
 #include "tests/bench/wine/timing.h"
+#include "log/windows_text.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ int main() {
         }
     }
     WIN32_FILE_ATTRIBUTE_DATA backupFile{};
-    GetFileAttributesExW(std::wstring(backup.Path().begin(), backup.Path().end()).c_str(), GetFileExInfoStandard,
+    GetFileAttributesExW(ToWide(backup.Path()).c_str(), GetFileExInfoStandard,
                          &backupFile);
     const double treeBytes = static_cast<double>(backupFile.nFileSizeLow) / (5 * 100);
 
@@ -200,7 +201,7 @@ int main() {
                 (saving - deleting) * 10, flushPerTree * 1000);
 
     for (const std::u16string& path : {log.Path(), backup.Path(), scratch.LogPath(), scratch.BackupPath()}) {
-        DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+        DeleteFileW(ToWide(path).c_str());
     }
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBenchSet);
     return 0;

@@ -9,11 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/system_repair.h"
-#include "app/process_log.h"
+#include "app/windows/system_repair.h"
+#include "app/windows/process_log.h"
 #include "res/resource.h"
-#include "tests/wine/sheet_driver.h"
+#include "tests/wine/support/sheet_driver.h"
 #include "ui/fix_wizard.h"
+#include "log/windows_text.h"
 
 namespace {
 
@@ -62,9 +63,9 @@ double g_runStart = 0;
 double g_runEnd = 0;
 std::vector<double> g_frames;
 
-RepairCounts TimedRepair(const std::u16string& arguments) {
+RepairCounts TimedRepair(const RunOptions& options, const std::u16string& arguments) {
     g_runStart = Now();
-    const RepairCounts counts = RunSystemRepair(arguments);
+    const RepairCounts counts = RunSystemRepair(options, arguments);
     g_runEnd = Now();
     return counts;
 }
@@ -86,7 +87,7 @@ double Percentile(std::vector<double> values, double fraction) {
 void MeasureFramesDuringRun() {
     std::thread ui([] {
         const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, NoteFrames, nullptr, GetCurrentThreadId());
-        CFixWizard wizard(u"/Override", {TimedRepair, StartDetachedThread});
+        CFixWizard wizard(ReadRunOptions(u"/Override"), u"/Override", {TimedRepair, StartDetachedThread});
         wizard.RunModal(nullptr);
         UnhookWindowsHookEx(hook);
     });
@@ -109,7 +110,7 @@ void MeasureFramesDuringRun() {
                     Percentile(gaps, 0.5), Percentile(gaps, 0.99), Percentile(gaps, 1.0));
     }
     const std::u16string& log = ProcessLog().Path();
-    DeleteFileW(std::wstring(log.begin(), log.end()).c_str());
+    DeleteFileW(ToWide(log).c_str());
 }
 
 // Starts the real program a few times and times each until its wizard is visible.

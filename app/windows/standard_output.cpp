@@ -1,0 +1,34 @@
+#include "app/windows/standard_output.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace halvorn {
+
+bool WriteStandardOutput(std::wstring_view text) {
+    // Not this program's handle to close: it belongs to the process, as long as it runs.
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    std::wstring lines;
+    for (const wchar_t ch : text) {
+        if (ch == L'\n' && (lines.empty() || lines.back() != L'\r')) {
+            lines += L'\r';
+        }
+        lines += ch;
+    }
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return false;
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), bytes.data(), size, nullptr, nullptr);
+    DWORD written = 0;
+    return WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+}  // namespace halvorn
