@@ -57,4 +57,8 @@ int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options) {
     return kFailure;
 }
 
+int ExitCodeWithLostResult(int code) {
+    return code == kSuccess || code == kNeedsRemediation || code == kRestartRecommended ? kFailure : code;
+}
+
 }  // namespace halvorn

@@ -242,6 +242,11 @@ std::optional<std::string> RunResultJson(const RunResult& result) {
     return json.Take();
 }
 
+int ProcessExitCode(const RunResult& result) {
+    const int code = ExitCodeFor(result.outcome, result.options);
+    return result.resultLost ? ExitCodeWithLostResult(code) : code;
+}
+
 std::optional<std::string> StandardOutputLine(const RunResult& result) {
     const std::optional<RunEvent> event = RunEventFor(result.outcome, result.options, {}, u"");
     if (!event) {
@@ -258,7 +263,7 @@ std::optional<std::string> StandardOutputLine(const RunResult& result) {
     const std::u16string text =
         FormatText(restore ? u"HalvornRepair %s: %s, trees %d, written back %d, exit code %d, log %s"
                            : u"HalvornRepair %s: %s, found %d, deleted %d, exit code %d, log %s",
-                   {mode, OutcomeWord(event->id), counts[0], counts[1], ExitCodeFor(result.outcome, result.options),
+                   {mode, OutcomeWord(event->id), counts[0], counts[1], ProcessExitCode(result),
                     log.empty() ? std::u16string(u"none") : PrintableText(log, log.size())});
     std::string line;
     AppendUtf8(line, text);

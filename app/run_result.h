@@ -49,7 +49,11 @@ struct RunResult {
     std::vector<ResultTree> trees{};  // with a restore
     RunFilePaths files{};             // the run's log and backup; a restore's backup is outcome.restore's
     std::vector<ResultInstallation> installations{};  // with an offline run
+    bool resultLost = false;  // the result file that the command line named could not be written
 };
+
+// The code that the process ends with: ExitCodeFor, and ExitCodeWithLostResult after a lost result.
+int ProcessExitCode(const RunResult& result);
 
 // The result as one JSON object in UTF-8 without a byte-order mark; none for the help, which
 // changes nothing. A key or tree whose path is not valid UTF-16 has U+FFFD for each unpaired

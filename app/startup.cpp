@@ -13,6 +13,7 @@ constexpr std::uint32_t kWin32WindowsPlatform = 1;  // VER_PLATFORM_WIN32_WINDOW
 constexpr std::u16string_view kSilentSwitch = u"/noui";
 // Enough for any switch that the tool knows, mistyped, and short enough for a message box.
 constexpr std::size_t kMaxShownSwitch = 100;
+constexpr std::size_t kMaxShownPath = 260;
 
 }  // namespace
 
@@ -56,6 +57,11 @@ std::u16string UnknownSwitchText(std::u16string_view typedArgument) {
 std::u16string RefusedSwitchText(std::u16string_view typedSwitch, std::u16string_view because) {
     return FormatText(u"The switch \"%s\" cannot be read: %s. Nothing was changed.",
                       {PrintableText(typedSwitch, kMaxShownSwitch), because});
+}
+
+std::u16string RefusedLogFolderText(std::u16string_view folder, std::u16string_view why) {
+    return FormatText(u"The log folder \"%s\" cannot take the run's files: %s. Nothing was changed.",
+                      {PrintableText(folder, kMaxShownPath), why});
 }
 
 bool IsAdministrator(AdminQueries& queries) {

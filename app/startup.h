@@ -41,6 +41,9 @@ std::u16string UnknownSwitchText(std::u16string_view typedArgument);
 // The same for a switch that the tool knows but cannot read as it is given, and why.
 std::u16string RefusedSwitchText(std::u16string_view typedSwitch, std::u16string_view because);
 
+// The refusal of a log folder that may not take the run's files: it names the folder and why.
+std::u16string RefusedLogFolderText(std::u16string_view folder, std::u16string_view why);
+
 // What the administrator test needs to know about the caller.
 class AdminQueries {
 public:

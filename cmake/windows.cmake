@@ -12,7 +12,8 @@ string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 halvorn_library(halvorn_core ${HALVORN_CORE_SOURCES})
 halvorn_library(halvorn_windows engine/registry/windows_registry.cpp engine/offline/windows_offline_platform.cpp
   engine/restore/windows_backup_source.cpp
-  log/windows_log_platform.cpp log/windows_private_file.cpp log/windows_backup_records.cpp)
+  log/windows_log_platform.cpp log/windows_private_file.cpp log/windows_backup_records.cpp
+  log/windows_log_folder.cpp log/windows_whole_file.cpp)
 target_link_libraries(halvorn_windows PUBLIC halvorn_core advapi32 ntdll)
 
 # The wizard's windows.
@@ -51,7 +52,7 @@ set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
 add_executable(halvorn_repair WIN32
   app/windows/main.cpp app/windows/current_user.cpp app/windows/single_instance.cpp app/windows/process_log.cpp app/windows/system_repair.cpp
   app/windows/restore_run.cpp app/windows/wizard_run.cpp app/windows/event_log.cpp app/windows/standard_output.cpp
-  $<TARGET_OBJECTS:halvorn_resources>)
+  app/windows/process_result.cpp $<TARGET_OBJECTS:halvorn_resources>)
 set_target_properties(halvorn_repair PROPERTIES OUTPUT_NAME HalvornRepair)
 target_link_options(halvorn_repair PRIVATE -municode)
 target_link_libraries(halvorn_repair PRIVATE halvorn_ui halvorn_windows)
@@ -172,7 +173,8 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # The wizard's responsiveness during a large repair, and the program's start: run by hand under
   # a display, prints figures. The program's path is its argument.
   add_executable(halvorn_wizard_benchmark tests/bench/wine/wizard_responsiveness_benchmark.cpp
-    app/windows/system_repair.cpp app/windows/process_log.cpp $<TARGET_OBJECTS:halvorn_resources>)
+    app/windows/system_repair.cpp app/windows/process_log.cpp app/windows/process_result.cpp
+    app/windows/standard_output.cpp $<TARGET_OBJECTS:halvorn_resources>)
   target_link_options(halvorn_wizard_benchmark PRIVATE -municode)
   target_link_libraries(halvorn_wizard_benchmark PRIVATE halvorn_ui halvorn_windows halvorn_wizard_driver)
 endif()

@@ -17,6 +17,20 @@ bool IsAdministeringAccount(const SecurityId& account) {
     return account == LocalSystemAccount() || account == AdministratorsAlias() || account == TrustedInstallerService();
 }
 
+bool IsAdministeringOrRunning(const SecurityId& account, const SecurityId& runningAccount) {
+    return IsAdministeringAccount(account) || (!account.empty() && account == runningAccount);
+}
+
+// Whether anyone but those who administer Windows and the running account may change it.
+bool OthersMayChange(const FileWriters& writers, const SecurityId& runningAccount) {
+    return writers.anyone ||
+           !std::all_of(writers.identities.begin(), writers.identities.end(),
+                        [&runningAccount](const SecurityId& id) { return IsAdministeringOrRunning(id, runningAccount); });
+}
+
+constexpr std::u16string_view kOwnerNotTrusted =
+    u"its owner is neither the system account, Administrators, TrustedInstaller nor the running account";
+
 bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
 
 bool IsLetter(char16_t ch, char16_t upper) { return ch == upper || ch == upper + (u'a' - u'A'); }
@@ -38,13 +52,14 @@ bool StartsWithUncMark(std::u16string_view text) {
 bool GrantsChange(std::uint32_t accessMask) {
     constexpr std::uint32_t kWriteData = 0x0002;      // FILE_WRITE_DATA
     constexpr std::uint32_t kAppendData = 0x0004;     // FILE_APPEND_DATA
+    constexpr std::uint32_t kDeleteChild = 0x0040;    // FILE_DELETE_CHILD
     constexpr std::uint32_t kDelete = 0x00010000;     // DELETE, which a rename needs too
     constexpr std::uint32_t kWriteDac = 0x00040000;   // WRITE_DAC
     constexpr std::uint32_t kWriteOwner = 0x00080000; // WRITE_OWNER
     constexpr std::uint32_t kGenericAll = 0x10000000;
     constexpr std::uint32_t kGenericWrite = 0x40000000;
     constexpr std::uint32_t kChangeRights =
-        kWriteData | kAppendData | kDelete | kWriteDac | kWriteOwner | kGenericAll | kGenericWrite;
+        kWriteData | kAppendData | kDeleteChild | kDelete | kWriteDac | kWriteOwner | kGenericAll | kGenericWrite;
     return (accessMask & kChangeRights) != 0;
 }
 
@@ -65,6 +80,45 @@ std::u16string_view WhyNotFromThisProgram(const ExistingFile& file, const Securi
     }
     if (!IsTrustedAccount(file.owner, runningAccount)) {
         return u"another account owns it";
+    }
+    return {};
+}
+
+std::u16string_view WhyNotALogFolder(const ExistingFile& folder, const FileWriters& writers, bool localFixedDisk,
+                                     const SecurityId& runningAccount) {
+    if (!folder.diskFile || !folder.directory) {
+        return u"it is not a folder";
+    }
+    if (folder.reparsePoint) {
+        return u"it is a link";
+    }
+    if (!localFixedDisk) {
+        return u"it is not on a local fixed disk";
+    }
+    if (!IsAdministeringOrRunning(folder.owner, runningAccount)) {
+        return kOwnerNotTrusted;
+    }
+    if (OthersMayChange(writers, runningAccount)) {
+        return u"others than the system account, Administrators, TrustedInstaller and the running account may "
+               u"write to it";
+    }
+    return {};
+}
+
+std::u16string_view WhyNotToReplace(const ExistingFile& file, const FileWriters& writers,
+                                    const SecurityId& runningAccount) {
+    if (const std::u16string_view notPlain = WhyNotAPlainFile(file); !notPlain.empty()) {
+        return notPlain;
+    }
+    if (file.linkCount != 1) {
+        return u"it has more than one name";
+    }
+    if (!IsAdministeringOrRunning(file.owner, runningAccount)) {
+        return kOwnerNotTrusted;
+    }
+    if (OthersMayChange(writers, runningAccount)) {
+        return u"others than the system account, Administrators, TrustedInstaller and the running account may "
+               u"change it";
     }
     return {};
 }

@@ -31,8 +31,9 @@ struct ExistingFile {
 };
 
 // Whether an access mask grants a right to change what a file holds or who may: to write or add
-// to its data, to rename or delete it (which lets another file take its name), to change its access
-// list or its owner, or a generic right that includes one of them.
+// to its data (in a folder: to add a file or a folder), to rename or delete it (which lets another
+// file take its name), in a folder to delete what it holds, to change its access list or its owner,
+// or a generic right that includes one of them.
 bool GrantsChange(std::uint32_t accessMask);
 
 // Who besides its owner may change a file, from its access list: the identities that an allowing
@@ -55,6 +56,20 @@ inline bool MayAppendTo(const ExistingFile& file, const SecurityId& runningAccou
 // Why the file is not a plain disk file, or empty when it is: a pipe, a device or a folder, or a
 // link opened as itself.
 std::u16string_view WhyNotAPlainFile(const ExistingFile& file);
+
+// Why a folder that the administrator named for the run's files may not take them, or empty when
+// it may: a folder, not a link, on a local fixed disk, owned by and writable only by the system
+// account, Administrators, TrustedInstaller and the running account. Anyone else who could add,
+// rename or delete a file there could plant a name that the run would take or redirect.
+std::u16string_view WhyNotALogFolder(const ExistingFile& folder, const FileWriters& writers, bool localFixedDisk,
+                                     const SecurityId& runningAccount);
+
+// Why a file that holds the name of a file that the run writes whole, its result, may not be
+// replaced by it, or empty when it may: a plain file of one name, which only the system account,
+// Administrators, TrustedInstaller and the running account own and may change. Another account's
+// file there is one that it expects to read, and so to have the run write for it.
+std::u16string_view WhyNotToReplace(const ExistingFile& file, const FileWriters& writers,
+                                    const SecurityId& runningAccount);
 
 // What the record of a backup's run says of the bytes read from the file.
 enum class RecordedBytes {

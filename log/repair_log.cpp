@@ -80,6 +80,12 @@ RepairLog::RepairLog(LogPlatform& platform) : RepairLog(platform, [&platform]() 
 RepairLog::RepairLog(LogPlatform& platform, Name name)
     : m_platform(platform), m_fileName(std::move(name.file)), m_files(platform, std::move(name.path)) {}
 
+void RepairLog::MoveInto(const std::u16string& directory) {
+    if (!m_fileName.empty()) {
+        m_files.Rename(directory + m_fileName);
+    }
+}
+
 RunFiles& RepairLog::CopyInto(const std::u16string& directory) {
     RunFiles& copy = *m_copies.emplace_back(
         std::make_unique<RunFiles>(m_platform, m_fileName.empty() ? std::u16string() : directory + m_fileName));

@@ -32,6 +32,10 @@ public:
     // The log's file and the backup beside it.
     RunFiles& Files() { return m_files; }
 
+    // Puts the log and the backup into directory (which ends in a separator) instead of the
+    // temporary directory; before the first line.
+    void MoveInto(const std::u16string& directory);
+
     // Writes the log into directory (which ends in a separator) too, under its own name: the lines
     // written so far, then every later one. The files there, for a backup beside that copy.
     RunFiles& CopyInto(const std::u16string& directory);

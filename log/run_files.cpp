@@ -18,6 +18,11 @@ RunFiles::RunFiles(LogPlatform& platform, std::u16string name)
     NamePaths();
 }
 
+void RunFiles::Rename(std::u16string name) {
+    m_name = std::move(name);
+    NamePaths();
+}
+
 void RunFiles::NamePaths() {
     if (m_name.empty()) {
         return;

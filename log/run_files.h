@@ -32,6 +32,10 @@ public:
     RunFiles(const RunFiles&) = delete;
     RunFiles& operator=(const RunFiles&) = delete;
 
+    // Names both files anew, before anything is written under the old name: for a folder that the
+    // command line chose.
+    void Rename(std::u16string name);
+
     // Where the backup is recorded from now on; null for no record. The first tree that this
     // process appends also prunes the record of backups that are gone.
     void RecordBackupIn(BackupRecords* records) { m_records = records; }

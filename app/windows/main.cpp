@@ -9,6 +9,7 @@
 #include "app/windows/event_log.h"
 #include "app/exit_code.h"
 #include "app/windows/process_log.h"
+#include "app/windows/process_result.h"
 #include "app/windows/restore_run.h"
 #include "app/run_event.h"
 #include "app/windows/single_instance.h"
@@ -18,6 +19,8 @@
 #include "app/windows/wizard_run.h"
 #include "res/resource.h"
 #include "ui/resource_text.h"
+#include "log/windows_log_folder.h"
+#include "log/windows_private_file.h"
 #include "log/windows_text.h"
 
 namespace {
@@ -81,6 +84,22 @@ RunOutcome RefuseSwitch(const CommandLineRequest& request) {
     return {RunOutcome::End::UnknownSwitch, {}, {}, request.refusal};
 }
 
+// A log folder that the command line names takes the run's files, from their first line on, only
+// where no other account can have planted or swapped a file there; otherwise nothing runs.
+void ChooseLogFolder(CommandLineRequest& request) {
+    const std::u16string& folder = request.options.logFolder;
+    if (request.kind != CommandLineRequest::Kind::Run || folder.empty()) {
+        return;
+    }
+    const std::u16string why = WhyNotALogFolderAt(folder, PrivateFileOpener().RunningAccount());
+    if (!why.empty()) {
+        request.kind = CommandLineRequest::Kind::UnknownSwitch;
+        request.refusal = RefusedLogFolderText(folder, why);
+        return;
+    }
+    ProcessLog().MoveInto(folder.back() == u'\\' || folder.back() == u'/' ? folder : folder + u'\\');
+}
+
 // The command line first: help and a refused switch need no rights and change nothing.
 RunOutcome Answer(const std::u16string& arguments, const CommandLineRequest& request) {
     switch (request.kind) {
@@ -121,12 +140,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     RunOutcome outcome;
     try {
         const std::u16string argumentString = FromWide(text);
-        const CommandLineRequest request = ReadCommandLine(argumentString);
+        BeginProcessResult(argumentString);
+        CommandLineRequest request = ReadCommandLine(argumentString);
+        ChooseLogFolder(request);
         options = request.options;
         outcome = Answer(argumentString, request);
     } catch (...) {
         // Nothing is shown: a repair tool that runs unattended ends quietly, as a failure.
     }
     RecordRun(outcome, options, text);
-    return ExitCodeFor(outcome, options);
+    try {
+        return EndProcessResult(outcome, options);
+    } catch (...) {
+        // Without memory for the result, the outcome is as the run left it, and says the result is lost.
+        return options.resultFile.empty() ? ExitCodeFor(outcome, options)
+                                          : ExitCodeWithLostResult(ExitCodeFor(outcome, options));
+    }
 }

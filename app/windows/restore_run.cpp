@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/windows/process_log.h"
+#include "app/windows/process_result.h"
 #include "app/restore_message.h"
 #include "engine/restore/backup_restore.h"
 #include "engine/restore/windows_backup_source.h"
@@ -15,9 +16,13 @@ namespace halvorn {
 
 RunOutcome RunRestore(const RunOptions& options, bool silent) {
     WindowsRegistry registry;
-    WindowsBackupSource backups;
+    // The folder of this run's log: the one that the command line chose, or the temporary one.
+    const std::u16string& logPath = ProcessLog().Path();
+    WindowsBackupSource backups(logPath.substr(0, logPath.find_last_of(u'\\') + 1));
     WindowsBackupRecords records;
-    const RestoreResult result = BackupRestore(registry, ProcessLog(), backups, records).Run(options);
+    BackupRestore restore(registry, ProcessLog(), backups, records);
+    const RestoreResult result = restore.Run(options);
+    ProcessResult().trees = restore.Trees();
     if (!silent) {
         const bool whole = !result.refused && result.restoredCount == result.treeCount;
         MessageBoxW(nullptr, ToWide(RestoreMessage(result, ProcessLog().Path())).c_str(),

@@ -10,4 +10,7 @@ namespace halvorn {
 // the write fails.
 bool WriteStandardOutput(std::wstring_view text);
 
+// The same for bytes that are UTF-8 with their line ends already.
+bool WriteStandardOutputBytes(std::string_view bytes);
+
 }  // namespace halvorn

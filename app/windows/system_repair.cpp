@@ -1,6 +1,7 @@
 #include "app/windows/system_repair.h"
 
 #include "app/windows/process_log.h"
+#include "app/windows/process_result.h"
 #include "engine/backup/backup_file.h"
 #include "engine/offline/offline_run.h"
 #include "engine/repair/registry_cleaner.h"
@@ -19,11 +20,20 @@ RepairCounts RunSystemRepair(const RunOptions& options, const std::u16string& ar
     // Beside the log, so that whoever collects the logs collects the backups with them.
     BackupFile backup(ProcessLog().Files());
     RegistryCleaner cleaner(registry, ProcessLog(), &backup);
+    RunResult& result = ProcessResult();
     if (options.offline.target != OfflineTarget::None) {
         WindowsOfflinePlatform offline;
-        return OfflineRun(cleaner, registry, ProcessLog(), &backup, offline).Run(arguments, options);
+        OfflineRun run(cleaner, registry, ProcessLog(), &backup, offline);
+        const RepairCounts counts = run.Run(arguments, options);
+        result.keys = cleaner.foundKeys;
+        for (const RepairedHive& hive : run.Hives()) {
+            result.installations.push_back(
+                {hive.windowsDirectory, hive.hiveFile, u"HKLM\\" + hive.keyName, {hive.logCopy, hive.backupCopy}});
+        }
+        return counts;
     }
     cleaner.Run(arguments, options);
+    result.keys = cleaner.foundKeys;
     return {cleaner.invalidCount, cleaner.deletedCount, !cleaner.systemKeyOpened};
 }
 

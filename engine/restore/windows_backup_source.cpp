@@ -1,7 +1,6 @@
 #include "engine/restore/windows_backup_source.h"
 
 #include "log/windows_handles.h"
-#include "log/windows_log_platform.h"
 #include "log/windows_text.h"
 #include "log/windows_private_file.h"
 
@@ -44,8 +43,6 @@ std::u16string_view WhyNotOnALocalDrive(const std::u16string& path) {
 }
 
 }  // namespace
-
-std::u16string WindowsBackupSource::RunDirectory() { return WindowsLogPlatform().TemporaryDirectory(); }
 
 std::vector<std::u16string> WindowsBackupSource::BackupNames(const std::u16string& directory) {
     std::vector<std::u16string> names;

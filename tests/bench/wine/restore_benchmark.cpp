@@ -182,7 +182,7 @@ void Measure(const char* what, long keys, void (*build)(Registry&), const std::u
 
     // The same restore in this process, in its phases.
     RemoveTrees();
-    WindowsBackupSource source;
+    WindowsBackupSource source(WindowsLogPlatform().TemporaryDirectory());
     halvorn::BackupRead read;
     const double reading = TimeSeconds([&] { read = source.Read(backup.Path()); });
     const double parsing = TimeSeconds([&] { ReadRestoreTrees(read.bytes, [](const RestoreTree&) {}); });

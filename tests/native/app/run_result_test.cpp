@@ -153,8 +153,9 @@ TEST(RunResult, StandardOutputHasOneLineOfAtMost2048BytesCutBetweenCharacters) {
                                   .files = {u"C:\\T\\a\r\nb.log", u""}}),
               "HalvornRepair restore: partlyRestored, trees 2, written back 1, exit code 0, log C:\\T\\a??b.log");
     EXPECT_EQ(StandardOutputLine({.outcome = {End::Repaired, {1, 0}},
-                                  .options = {.reportOnly = true, .offline = {OfflineTarget::Search, {}}}}),
-              "HalvornRepair offline report: keysFound, found 1, deleted 0, exit code 0, log none");
+                                  .options = {.reportOnly = true, .offline = {OfflineTarget::Search, {}}},
+                                  .resultLost = true}),
+              "HalvornRepair offline report: keysFound, found 1, deleted 0, exit code 1603, log none");
     EXPECT_FALSE(StandardOutputLine({.outcome = {End::Help}}));
     // Each of the three places in a three-byte character where 2,045 bytes can end.
     for (const std::size_t pad : {0, 1, 2}) {

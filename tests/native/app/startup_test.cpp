@@ -204,6 +204,11 @@ TEST(ExitCode, TellsDeploymentToolsTheOutcomeOnlyWhenAsked) {
         EXPECT_EQ(ExitCodeFor({row.end, row.repair, row.restore}, {.reportOnly = row.reportOnly}),
                   row.codeWithoutTheSwitch);
     }
+    // A result file that could not be written turns only a code that tells of no failure into one.
+    for (const Row& row : table) {
+        const bool toldNoFailure = row.code == 0 || row.code == 1 || row.code == 3010;
+        EXPECT_EQ(ExitCodeWithLostResult(row.code), toldNoFailure ? 1603 : row.code) << row.code;
+    }
     // The wizard's completion page tells every failure of a run as the exit code does.
     for (const Row& row : table) {
         EXPECT_EQ(CompletionText(row.repair, row.reportOnly, false).starts_with(u"Completed with Errors"),

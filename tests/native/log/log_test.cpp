@@ -53,6 +53,12 @@ TEST(RepairLogPath, CarriesTheStartTimeWithoutLeadingZeros) {
 
     platform.now = {2027, 1, 5, 1, 0, 0, 0};
     EXPECT_EQ(RepairLog(platform).Path(), u"C:\\Temp\\Brimwell1-1-2027 0h0m0s.log");
+
+    // A folder that the command line chose takes both files, under the same name.
+    RepairLog moved(platform);
+    moved.MoveInto(u"D:\\Logs\\");
+    EXPECT_EQ(moved.Path(), u"D:\\Logs\\Brimwell1-1-2027 0h0m0s.log");
+    EXPECT_EQ(moved.Files().BackupPath(), u"D:\\Logs\\Brimwell1-1-2027 0h0m0s.reg");
 }
 
 TEST(RepairLogPath, IsTheBareNameWhenTheTemporaryDirectoryIsUnknown) {
@@ -302,6 +308,7 @@ TEST(FileTrust, ABackupIsRestoredFromOnlyWhereItHoldsWhatARunWroteOnALocalDrive)
         {0x000002, true},     // FILE_WRITE_DATA
         {0x000004, true},     // FILE_APPEND_DATA
         {0x010000, true},     // DELETE, which a rename to a newer backup's name needs
+        {0x000040, true},     // FILE_DELETE_CHILD, which lets a folder's files be swapped
         {0x040000, true},     // WRITE_DAC
         {0x080000, true},     // WRITE_OWNER
         {0x1F01FF, true},     // FILE_ALL_ACCESS
@@ -311,6 +318,42 @@ TEST(FileTrust, ABackupIsRestoredFromOnlyWhereItHoldsWhatARunWroteOnALocalDrive)
     for (const auto& [mask, grants] : kMasks) {
         EXPECT_EQ(GrantsChange(mask), grants) << std::hex << mask;
     }
+
+    // A folder for the run's files: only those who administer Windows, and the running account, may
+    // add, rename or delete what it holds.
+    const ExistingFile folder = {true, true, false, 1, AdministratorsAlias()};
+    const SecurityId users = {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 2, 0, 0};  // S-1-5-32-545, Users
+    constexpr std::u16string_view kOthersWrite =
+        u"others than the system account, Administrators, TrustedInstaller and the running account may write to it";
+    struct FolderCase {
+        ExistingFile folder;
+        FileWriters writers;
+        bool localFixedDisk;
+        std::u16string_view why;
+    };
+    const FolderCase folders[] = {
+        {folder, {false, administering}, true, u""},
+        {{true, true, false, 1, administrator}, {false, {administrator}}, true, u""},  // the running account's own
+        {folder, {false, {LocalSystemAccount(), users}}, true, kOthersWrite},
+        {folder, {true, {}}, true, kOthersWrite},
+        {{true, true, false, 1, users}, {false, administering}, true,
+         u"its owner is neither the system account, Administrators, TrustedInstaller nor the running account"},
+        {folder, {false, administering}, false, u"it is not on a local fixed disk"},
+        {{true, true, true, 1, AdministratorsAlias()}, {false, administering}, true, u"it is a link"},  // a junction
+        {byAdministrators, {false, administering}, true, u"it is not a folder"},
+    };
+    for (std::size_t i = 0; i < std::size(folders); ++i) {
+        EXPECT_EQ(WhyNotALogFolder(folders[i].folder, folders[i].writers, folders[i].localFixedDisk, administrator),
+                  folders[i].why)
+            << i;
+    }
+    // A result file is replaced under the same rule, as a plain file of one name.
+    EXPECT_EQ(WhyNotToReplace({true, false, false, 1, administrator}, {false, {administrator}}, administrator), u"");
+    EXPECT_EQ(WhyNotToReplace(byAdministrators, {false, {users}}, administrator),
+              u"others than the system account, Administrators, TrustedInstaller and the running account may change it");
+    EXPECT_EQ(WhyNotToReplace({true, false, false, 2, administrator}, {false, {}}, administrator),
+              u"it has more than one name");
+    EXPECT_EQ(WhyNotToReplace(folder, {false, {}}, administrator), u"it is not a plain file");
 
     // Paths that a restore does not open, whatever they lead to.
     constexpr std::u16string_view kDevice = u"it is a device or a pipe, not a file on a drive";
