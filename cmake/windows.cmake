@@ -116,6 +116,13 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   target_compile_definitions(halvorn_wine_tests PRIVATE HALVORN_PROGRAM_PATH=L"$<TARGET_FILE:halvorn_repair>")
   add_dependencies(halvorn_wine_tests halvorn_repair)
   halvorn_wine_test_cases(halvorn_wine_tests)
+  # The results that the program writes are read back with Debian's header-only JSON parser. Its
+  # folder alone is given to the cross compiler, which must not see the rest of /usr/include.
+  find_path(HALVORN_JSON_HEADERS nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+    REQUIRED)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/json-headers)
+  file(CREATE_LINK ${HALVORN_JSON_HEADERS}/nlohmann ${CMAKE_BINARY_DIR}/json-headers/nlohmann SYMBOLIC)
+  target_include_directories(halvorn_wine_tests SYSTEM PRIVATE ${CMAKE_BINARY_DIR}/json-headers)
 
   # The wizard in this process, with a repair of the test's own: what another process cannot see.
   file(GLOB HALVORN_WIZARD_WINE_TESTS CONFIGURE_DEPENDS tests/wizard_wine/*.cpp)

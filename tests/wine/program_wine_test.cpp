@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -14,6 +15,7 @@
 #include "log/sha256.h"
 #include "log/windows_backup_records.h"
 #include "tests/support/log_lines.h"
+#include "tests/wine/support/child_process.h"
 #include "tests/wine/support/program_process.h"
 #include "tests/wine/support/registry_snapshot.h"
 #include "tests/wine/support/scratch_key.h"
@@ -270,7 +272,8 @@ TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
     EXPECT_EQ(help.rfind("The tool deletes the invalid registry keys", 0), 0u) << help;
     EXPECT_NE(help.find(".\r\n\r\nHalvornRepair.exe [switches]\r\n\r\n/noui: "), std::string::npos) << help;
     EXPECT_FALSE(std::regex_search(help, std::regex("[^\r]\n"))) << "a line end without CR";
-    EXPECT_TRUE(help.ends_with("source HalvornRepair.")) << help;
+    EXPECT_TRUE(help.ends_with("source HalvornRepair, and one line to standard output where it was given one."))
+        << help;
     EXPECT_TRUE(LogFiles().empty());
 
     // The seeded keys: a report finds them, the repair deletes them, then nothing is left.
@@ -303,6 +306,127 @@ TEST_F(ProgramOnWine, TheExitCodeTellsTheOutcomeOnlyWhenAsked) {
     ASSERT_TRUE(guard.Create(L"$%&'(a\\line\nbreak"));
     EXPECT_EQ(Run(L"/noui /ExitCode"), 1603u);
     EXPECT_EQ(Run(L"/noui"), 0u);
+}
+
+// What a deployment tool reads: the result file of each mode and the one line on standard output,
+// which must tell what the registry and the log show.
+TEST_F(ProgramOnWine, EachModesResultAndOutputLineTellWhatTheRegistryAndTheLogShow) {
+    using nlohmann::json;
+    // Without its last separator in the arguments, where "\\\"" would be a quote of the argument.
+    const std::wstring directory = TemporaryDirectory() + L"halvorn-results";
+    const std::wstring folder = directory + L"\\";
+    CreateDirectoryW(directory.c_str(), nullptr);
+    const auto narrow = [](const std::wstring& text) { return std::string(text.begin(), text.end()); };
+    // Runs the program with a pipe as its standard output; its one line, its result and its code.
+    struct Answer {
+        DWORD code;
+        std::string line;
+        json result;
+    };
+    const auto run = [&](const std::wstring& arguments, const std::wstring& resultFile) {
+        Answer answer;
+        answer.code = testing::RunProcessReadingOutput(L"\"" + ProgramPath() + L"\" " + arguments, answer.line);
+        answer.result = json::parse(ReadFile(resultFile), nullptr, false);
+        return answer;
+    };
+    const auto onlyLog = [&](const std::wstring& in) {
+        const std::vector<std::wstring> logs = testing::FilesIn(in, L"Brimwell*.log");
+        EXPECT_EQ(logs.size(), 1u);
+        return logs.empty() ? std::string() : narrow(in + logs[0]);
+    };
+    const std::string services = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\HalvornGuard\\";
+    const json seededKeys = {services + "$%&'(a", services + "Parameters\\$%&'(b"};
+    const auto pathsOf = [](const json& list) {
+        json paths = json::array();
+        for (const json& item : list) {
+            paths.push_back(item["path"]);
+        }
+        return paths;
+    };
+
+    // A report, with the result named without a folder: beside the log, in the temporary folder.
+    Answer report = run(L"/noui /Report /ExitCode /Result halvorn.json", TemporaryDirectory() + L"halvorn.json");
+    EXPECT_EQ(report.code, 1u);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
+    const std::string reportLog = onlyLog(TemporaryDirectory());
+    EXPECT_EQ(report.line, "HalvornRepair report: keysFound, found 2, deleted 0, exit code 1, log " + reportLog + "\r\n");
+    ASSERT_TRUE(report.result.is_object()) << report.line;
+    EXPECT_EQ(report.result["mode"], "report");
+    EXPECT_EQ(report.result["outcome"], "keysFound");
+    EXPECT_EQ(report.result["arguments"], json({"/noui", "/Report", "/ExitCode", "/Result", "halvorn.json"}));
+    EXPECT_EQ(pathsOf(report.result["keys"]), seededKeys);
+    EXPECT_EQ(report.result["keys"][0]["reason"], "reportOnly");
+    EXPECT_EQ(report.result["log"], reportLog);
+    EXPECT_TRUE(report.result["backup"].is_null());
+    DeleteRunFiles();
+
+    // The repair, into a folder that only administrators and this account may write to; its result
+    // replaces the report's.
+    const std::wstring resultFile = folder + L"result.json";
+    Answer repair = run(L"/noui /ExitCode /LogFolder \"" + directory + L"\" /Result \"" + resultFile + L"\"", resultFile);
+    EXPECT_EQ(repair.code, 3010u);
+    EXPECT_TRUE(Repaired());
+    EXPECT_TRUE(LogFiles().empty()) << "a log in the temporary folder";
+    const std::string repairLog = onlyLog(folder);
+    EXPECT_EQ(repair.line, "HalvornRepair repair: repaired, found 2, deleted 2, exit code 3010, log " + repairLog + "\r\n");
+    ASSERT_TRUE(repair.result.is_object()) << repair.line;
+    EXPECT_EQ(repair.result["outcome"], "repaired");
+    EXPECT_EQ(repair.result["exitCode"], 3010);
+    EXPECT_EQ(std::make_pair(repair.result["found"], repair.result["deleted"]), std::make_pair(json(2), json(2)));
+    EXPECT_EQ(pathsOf(repair.result["keys"]), seededKeys);
+    EXPECT_EQ(repair.result["keys"][1]["deleted"], true);
+    EXPECT_EQ(repair.result["log"], repairLog);
+    const std::string backup = repair.result["backup"];
+    EXPECT_EQ(backup, repairLog.substr(0, repairLog.size() - 4) + ".reg");
+    EXPECT_TRUE(std::regex_match(repair.result["started"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
+
+    // /Restore alone finds that backup in the same folder, and puts both trees back.
+    Answer restore = run(L"/noui /ExitCode /Restore /LogFolder \"" + directory + L"\" /Result \"" + resultFile + L"\"",
+                         resultFile);
+    EXPECT_EQ(restore.code, 0u);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a") && KeyExists(kGuard + L"\\Parameters\\$%&'(b\\sub"));
+    ASSERT_TRUE(restore.result.is_object()) << restore.line;
+    EXPECT_EQ(std::make_pair(restore.result["mode"], restore.result["outcome"]),
+              std::make_pair(json("restore"), json("restored")));
+    EXPECT_EQ(pathsOf(restore.result["trees"]), seededKeys);
+    EXPECT_EQ(restore.result["trees"][0]["restored"], true);
+    EXPECT_EQ(restore.result["backup"], backup);
+    EXPECT_EQ(restore.line.rfind("HalvornRepair restore: restored, trees 2, written back 2, exit code 0, log ", 0), 0u)
+        << restore.line;
+
+    // A refusal changes nothing and says why; so does a folder that every local account may write
+    // to, as Wine shows a Unix folder of mode 1777.
+    Answer refused = run(L"/noui /Reprot /Result \"" + resultFile + L"\"", resultFile);
+    EXPECT_EQ(refused.code, 1639u);
+    ASSERT_TRUE(refused.result.is_object()) << refused.line;
+    EXPECT_EQ(std::make_pair(refused.result["mode"], refused.result["outcome"]),
+              std::make_pair(json("refused"), json("commandLineRefused")));
+    EXPECT_EQ(refused.result["why"],
+              "Unknown switch \"/Reprot\": nothing was changed. Start the tool with /? for the switches that it knows.");
+    DeleteRunFiles();
+    Answer shared = run(L"/noui /LogFolder Z:\\tmp /Result \"" + resultFile + L"\"", resultFile);
+    EXPECT_EQ(shared.code, 1639u);
+    EXPECT_TRUE(KeyExists(kGuard + L"\\$%&'(a"));
+    EXPECT_EQ(ReadFile(TemporaryDirectory() + LogFiles().at(0)),
+              "The log folder \"Z:\\tmp\" cannot take the run's files: others than the system account, "
+              "Administrators, TrustedInstaller and the running account may write to it. Nothing was changed.\r\n");
+    EXPECT_EQ(shared.result["outcome"], "commandLineRefused");
+
+    // A result that cannot be written, here over a folder, leaves the repair as it was and turns the
+    // code into a failure; the log says why.
+    DeleteRunFiles();
+    EXPECT_EQ(Run(L"/noui /Result \"" + directory + L"\""), 1603u);
+    EXPECT_FALSE(KeyExists(kGuard + L"\\$%&'(a"));
+    EXPECT_NE(ReadFile(TemporaryDirectory() + LogFiles().at(0))
+                  .find("The result could not be written to " + narrow(directory) + ": the file there may not be replaced: "
+                        "it is not a plain file.\r\n"),
+              std::string::npos);
+    for (const std::wstring& name : testing::FilesIn(folder, L"*")) {
+        DeleteFileW((folder + name).c_str());
+    }
+    RemoveDirectoryW(directory.c_str());
+    DeleteFileW((TemporaryDirectory() + L"halvorn.json").c_str());
 }
 
 TEST_F(ProgramOnWine, TheMutexIsGoneWhenTheProgramHasEnded) {

@@ -7,6 +7,7 @@
 
 #include "engine/options/command_line_arguments.h"
 #include "engine/options/option_list.h"
+#include "engine/options/run_options.h"
 
 namespace halvorn {
 
@@ -163,6 +164,23 @@ TEST(SplitCommandLine, ReadsQuotesAndBackslashesAsWindowsProgramsDo) {
     }
     const std::vector<CommandLineArgument> placed = SplitCommandLine(u" /a \"b c\"");
     EXPECT_EQ(placed, (std::vector<CommandLineArgument>{{u"/a", 1, 3}, {u"b c", 4, 9}}));
+}
+
+TEST(RunOptions, EachIsAnOptionOfItsOwnInAnyCase) {
+    // Each argument is read on its own, so a word no longer hides the switches after it (start-up
+    // refuses the word).
+    for (const char16_t* commandLine :
+         {u"/Report", u"-report", u"/noui /REPORT:yes", u"/Override -rEpOrT", u"foo /Report", u"/a b /Report"}) {
+        EXPECT_TRUE(ReadRunOptions(commandLine).reportOnly);
+    }
+    for (const char16_t* commandLine : {u"/ExitCode", u"-exitcode", u"/noui /EXITCODE:1603", u"/Report -eXiTcOdE"}) {
+        EXPECT_TRUE(ReadRunOptions(commandLine).exitCode);
+    }
+    for (const char16_t* commandLine :
+         {u"", u"Report", u"/Reports", u"/noui", u"/noui:Report", u"/ExitCodes", u"ExitCode", u"/Exit Code"}) {
+        const RunOptions options = ReadRunOptions(commandLine);
+        EXPECT_FALSE(options.reportOnly || options.exitCode);
+    }
 }
 
 }  // namespace

@@ -265,6 +265,14 @@ TEST(KeyWalkThroughLinks, NoLinkIsFollowedSavedOrDeleted) {
         }
         expected.insert(expected.begin() + (link.starts_with(u"$%&'(lnk") ? 0 : 1), lines.begin(), lines.end());
         EXPECT_EQ(LinesAfterHeader(logPlatform.files.at(log.Path())), expected);
+        // The keys that a result file lists, in the log's order, named as the log names them, with
+        // what became of each.
+        std::vector<FoundKey> keys = {{u"HKLM\\X\\$%&'(real", KeyFate::Deleted},
+                                      {u"HKLM\\X\\$%&'(tree", treeStays ? KeyFate::RegistryLink : KeyFate::Deleted}};
+        if (link.starts_with(u"$%&'(lnk")) {
+            keys.insert(keys.begin(), {u"HKLM\\X\\$%&'(lnk", KeyFate::RegistryLink});
+        }
+        EXPECT_EQ(cleaner.foundKeys, keys);
         EXPECT_EQ(registry.OpenHandleCount(), 0u);
     }
 }
