@@ -58,7 +58,8 @@ std::u16string WriteFileWhole(const std::u16string& path, std::string_view bytes
     }
     const std::wstring target = ToWide(path);
     // A name of this process alone, which nobody else's file can be expected under.
-    const std::wstring beside = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
+    const std::wstring beside = ToWide(
+        FormatText(u"%s.%d.new", {path, static_cast<std::int32_t>(GetCurrentProcessId())}));
     WrittenFile written;
     const PrivateFile file = opener.Open(beside, {GENERIC_WRITE, 0, true}, written);
     if (!file.handle || !file.created) {
