@@ -21,15 +21,19 @@ bool IsAdministeringOrRunning(const SecurityId& account, const SecurityId& runni
     return IsAdministeringAccount(account) || (!account.empty() && account == runningAccount);
 }
 
-// Whether anyone but those who administer Windows and the running account may change it.
-bool OthersMayChange(const FileWriters& writers, const SecurityId& runningAccount) {
-    return writers.anyone ||
-           !std::all_of(writers.identities.begin(), writers.identities.end(),
-                        [&runningAccount](const SecurityId& id) { return IsAdministeringOrRunning(id, runningAccount); });
+// Why an owner and the writers are not only those who administer Windows and the running account,
+// or empty when they are; othersMay says it of the writers.
+std::u16string_view WhyNotKeptByAdministrators(const SecurityId& owner, const FileWriters& writers,
+                                               const SecurityId& runningAccount, std::u16string_view othersMay) {
+    if (!IsAdministeringOrRunning(owner, runningAccount)) {
+        return u"its owner is neither the system account, Administrators, TrustedInstaller nor the running account";
+    }
+    const bool othersMayChange =
+        writers.anyone ||
+        !std::all_of(writers.identities.begin(), writers.identities.end(),
+                     [&runningAccount](const SecurityId& id) { return IsAdministeringOrRunning(id, runningAccount); });
+    return othersMayChange ? othersMay : std::u16string_view();
 }
-
-constexpr std::u16string_view kOwnerNotTrusted =
-    u"its owner is neither the system account, Administrators, TrustedInstaller nor the running account";
 
 bool IsSeparator(char16_t ch) { return ch == u'\\' || ch == u'/'; }
 
@@ -95,14 +99,9 @@ std::u16string_view WhyNotALogFolder(const ExistingFile& folder, const FileWrite
     if (!localFixedDisk) {
         return u"it is not on a local fixed disk";
     }
-    if (!IsAdministeringOrRunning(folder.owner, runningAccount)) {
-        return kOwnerNotTrusted;
-    }
-    if (OthersMayChange(writers, runningAccount)) {
-        return u"others than the system account, Administrators, TrustedInstaller and the running account may "
-               u"write to it";
-    }
-    return {};
+    return WhyNotKeptByAdministrators(folder.owner, writers, runningAccount,
+                                      u"others than the system account, Administrators, TrustedInstaller and the "
+                                      u"running account may write to it");
 }
 
 std::u16string_view WhyNotToReplace(const ExistingFile& file, const FileWriters& writers,
@@ -113,14 +112,9 @@ std::u16string_view WhyNotToReplace(const ExistingFile& file, const FileWriters&
     if (file.linkCount != 1) {
         return u"it has more than one name";
     }
-    if (!IsAdministeringOrRunning(file.owner, runningAccount)) {
-        return kOwnerNotTrusted;
-    }
-    if (OthersMayChange(writers, runningAccount)) {
-        return u"others than the system account, Administrators, TrustedInstaller and the running account may "
-               u"change it";
-    }
-    return {};
+    return WhyNotKeptByAdministrators(file.owner, writers, runningAccount,
+                                      u"others than the system account, Administrators, TrustedInstaller and the "
+                                      u"running account may change it");
 }
 
 std::u16string_view WhyNotToRestoreFrom(const ExistingFile& file, const FileWriters& writers, RecordedBytes record) {

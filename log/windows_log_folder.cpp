@@ -15,12 +15,7 @@ std::u16string WhyNotALogFolderAt(const std::u16string& path, const SecurityId& 
     if (!drive.whyNot.empty()) {
         return std::u16string(drive.whyNot);
     }
-    // The folder itself, a junction or a link as itself; the rights that judging it needs, no more.
-    const KernelHandle folder(CreateFileW(ToWide(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                          OPEN_EXISTING,
-                                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly,
-                                          nullptr));
+    const KernelHandle folder = OpenForJudging(ToWide(path));
     if (!folder) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND

@@ -20,15 +20,14 @@ FileIdentity IdentityIn(const BY_HANDLE_FILE_INFORMATION& information) {
             std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
 }
 
-// A handle that reads only the file's attributes and security: share modes never block it, as they
-// guard only a file's data and its deletion.
+}  // namespace
+
 KernelHandle OpenForJudging(const std::wstring& path) {
     return KernelHandle(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly, nullptr));
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly,
+                                    nullptr));
 }
-
-}  // namespace
 
 std::optional<FileIdentity> IdentityOf(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION information{};

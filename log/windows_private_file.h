@@ -40,6 +40,11 @@ FileWriters WritersOf(HANDLE file);
 // but cannot act as that account.
 inline constexpr DWORD kIdentifyOnly = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
 
+// A handle to the file or folder at path as itself, never through a link, that reads only its
+// attributes and security, for judging it: share modes never block it, as they guard only a file's
+// data and its deletion.
+KernelHandle OpenForJudging(const std::wstring& path);
+
 // Opens the run's files as this program's own: a new file is owned by Administrators where the
 // token allows it, and gets an access list of its own, inheriting nothing from the folder, that
 // lets the system account and Administrators change it and the running account read it; an

@@ -19,11 +19,7 @@ std::u16string ErrorText(std::u16string_view what, DWORD error) {
 
 // Why the file that holds path now may not be replaced; empty where none does or it may.
 std::u16string WhyNotToReplaceAt(const std::wstring& path, PrivateFileOpener& opener) {
-    const KernelHandle existing(CreateFileW(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                            OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT | kIdentifyOnly,
-                                            nullptr));
+    const KernelHandle existing = OpenForJudging(path);
     if (!existing) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND ? std::u16string() : ErrorText(u"the file there cannot be judged", error);

@@ -113,13 +113,6 @@ RunOutcome Answer(const std::u16string& arguments, const CommandLineRequest& req
     return {};
 }
 
-// The files that this process wrote, for its event.
-RunFilePaths WrittenFiles() {
-    const RunFiles& files = ProcessLog().Files();
-    return {files.LogText().empty() ? std::u16string() : files.LogPath(),
-            files.HasBackup() ? files.BackupPath() : std::u16string()};
-}
-
 // An event that cannot be made or written leaves the outcome and the exit code as they are.
 void RecordRun(const RunOutcome& outcome, const RunOptions& options, std::wstring_view arguments) noexcept {
     try {

@@ -51,22 +51,19 @@ std::u16string AccountName(const SecurityId& account) {
 }
 
 // A result file named without a folder goes beside the log.
-std::u16string ResultPath(const std::u16string& file, const std::u16string& logPath) {
-    if (file.find_first_of(u"\\/:") != std::u16string::npos) {
-        return file;
-    }
-    const std::size_t folderEnd = logPath.find_last_of(u'\\');
-    return folderEnd == std::u16string::npos ? file : logPath.substr(0, folderEnd + 1) + file;
+std::u16string ResultPath(const std::u16string& file) {
+    return file.find_first_of(u"\\/:") == std::u16string::npos ? RunFolder() + file : file;
 }
 
 // The result file, whole; a result that cannot be written leaves the repair as it is, and the log
 // says why.
-bool WriteResultFile(const RunResult& result, PrivateFileOpener& opener) {
+bool WriteResultFile(const RunResult& result) {
     const std::optional<std::string> json = RunResultJson(result);
     if (!json) {
         return true;  // the help changes nothing, and has no result
     }
-    const std::u16string path = ResultPath(result.options.resultFile, ProcessLog().Path());
+    const std::u16string path = ResultPath(result.options.resultFile);
+    PrivateFileOpener opener;
     const std::u16string why = WriteFileWhole(path, *json, opener);
     if (!why.empty()) {
         ProcessLog().WriteLine(u"The result could not be written to %s: %s.", path, why);
@@ -96,15 +93,11 @@ int EndProcessResult(const RunOutcome& outcome, const RunOptions& options) {
     result.outcome = outcome;
     result.options = options;
     result.finished = UtcNow();
-    const RunFiles& files = ProcessLog().Files();
-    result.files = {files.LogText().empty() ? std::u16string() : files.LogPath(),
-                    files.HasBackup() ? files.BackupPath() : std::u16string()};
+    result.files = WrittenFiles();
     if (!options.resultFile.empty()) {
-        PrivateFileOpener opener;
-        result.resultLost = !WriteResultFile(result, opener);
+        result.resultLost = !WriteResultFile(result);
         if (result.resultLost) {
-            // The line about it is the log's last, which the result would have named.
-            result.files.log = ProcessLog().Files().LogText().empty() ? std::u16string() : ProcessLog().Path();
+            result.files = WrittenFiles();  // the log now says why, also where it held nothing before
         }
     }
     if (const std::optional<std::string> line = StandardOutputLine(result)) {

@@ -16,9 +16,7 @@ namespace halvorn {
 
 RunOutcome RunRestore(const RunOptions& options, bool silent) {
     WindowsRegistry registry;
-    // The folder of this run's log: the one that the command line chose, or the temporary one.
-    const std::u16string& logPath = ProcessLog().Path();
-    WindowsBackupSource backups(logPath.substr(0, logPath.find_last_of(u'\\') + 1));
+    WindowsBackupSource backups(RunFolder());
     WindowsBackupRecords records;
     BackupRestore restore(registry, ProcessLog(), backups, records);
     const RestoreResult result = restore.Run(options);

@@ -1,9 +1,7 @@
 // Under Wine: the program's restore against Wine's own "reg import" of the same backup, each as a
 // process of its own started on an absent tree, for the large tree of the backup benchmark (one
-// tree) and for as many keys in 2,000 small trees (a log line each). Then where an in-process
-// restore of each spends its time: reading and judging the file, reading its lines (twice: once to
-// judge, once to write), opening and creating keys, looking for links, writing values, and the log.
-// The program's path is the argument.
+// tree) and for as many keys in 2,000 small trees (a log line each). The program's path is the
+// argument.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,10 +9,7 @@
 #include <vector>
 
 #include "engine/backup/backup_file.h"
-#include "engine/restore/backup_restore.h"
 #include "engine/repair/registry_cleaner.h"
-#include "engine/restore/restore_plan.h"
-#include "engine/restore/windows_backup_source.h"
 #include "engine/registry/windows_registry.h"
 #include "log/windows_handles.h"
 #include "log/windows_backup_records.h"
@@ -64,81 +59,6 @@ bool KeyExists(const std::u16string& path) {
     return true;
 }
 
-// What call returns; its seconds are added to seconds.
-template <typename Call>
-auto Timed(double& seconds, Call call) {
-    decltype(call()) result{};
-    seconds += TimeSeconds([&] { result = call(); });
-    return result;
-}
-
-// Wine's registry with the seconds that each kind of call takes added up.
-class TimedRegistry final : public Registry {
-public:
-    RegistryKey LocalMachine() const override { return m_registry.LocalMachine(); }
-    RegistryStatus OpenKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override {
-        return Timed(keys, [&] { return m_registry.OpenKey(parent, path, opened); });
-    }
-    RegistryStatus OpenSubkey(RegistryKey parent, const char16_t* name, SubkeyAccess access,
-                              RegistryKey& opened) override {
-        return Timed(keys, [&] { return m_registry.OpenSubkey(parent, name, access, opened); });
-    }
-    bool IsLink(RegistryKey key) override { return Timed(links, [&] { return m_registry.IsLink(key); }); }
-    std::uint32_t QuerySubkeyCount(RegistryKey key) override { return m_registry.QuerySubkeyCount(key); }
-    RegistryStatus EnumerateSubkey(RegistryKey key, std::uint32_t index, char16_t* name,
-                                   std::uint32_t capacity) override {
-        return m_registry.EnumerateSubkey(key, index, name, capacity);
-    }
-    RegistryStatus EnumerateValue(RegistryKey key, std::uint32_t index, RegistryValue& value) override {
-        return m_registry.EnumerateValue(key, index, value);
-    }
-    RegistryStatus CreateKey(RegistryKey parent, const char16_t* path, RegistryKey& opened) override {
-        return Timed(keys, [&] { return m_registry.CreateKey(parent, path, opened); });
-    }
-    RegistryStatus SetValue(RegistryKey key, const RegistryValue& value) override {
-        return Timed(values, [&] { return m_registry.SetValue(key, value); });
-    }
-    RegistryStatus DeleteOpenedKey(RegistryKey key) override { return m_registry.DeleteOpenedKey(key); }
-    void CloseKey(RegistryKey key) override {
-        Timed(keys, [&] {
-            m_registry.CloseKey(key);
-            return 0;
-        });
-    }
-
-    double keys = 0;
-    double links = 0;
-    double values = 0;
-
-private:
-    WindowsRegistry m_registry;
-};
-
-// The log's files with the seconds that its lines take added up.
-class TimedLogPlatform final : public LogPlatform {
-public:
-    std::u16string TemporaryDirectory() override { return m_platform.TemporaryDirectory(); }
-    LocalTime Now() override { return m_platform.Now(); }
-    NameHolder WhatHolds(const std::u16string& path) override { return m_platform.WhatHolds(path); }
-    AppendResult AppendToFile(const std::u16string& path, std::string_view bytes, WrittenFile& written) override {
-        AppendResult result{};
-        ++lines;
-        seconds += TimeSeconds([&] { result = m_platform.AppendToFile(path, bytes, written); });
-        return result;
-    }
-    AppendResult AppendWhole(const std::u16string& path, std::string_view newFileStart, std::string_view bytes,
-                             WrittenFile& written, Sha256& content, const std::optional<Sha256Digest>& recorded) override {
-        return m_platform.AppendWhole(path, newFileStart, bytes, written, content, recorded);
-    }
-    void Pause(std::uint32_t milliseconds) override { m_platform.Pause(milliseconds); }
-
-    double seconds = 0;
-    int lines = 0;
-
-private:
-    WindowsLogPlatform m_platform;
-};
-
 // Invalid trees of five keys each below the service, 2,000 of them: 10,000 keys.
 void BuildSmallTrees(Registry& registry) {
     const OpenedKey service(registry, registry.LocalMachine(), kService, KeyOpening::CreateForWriting);
@@ -180,35 +100,17 @@ void Measure(const char* what, long keys, void (*build)(Registry&), const std::u
         allWritten = allWritten && KeyExists(lastKey);
     }
 
-    // The same restore in this process, in its phases.
-    RemoveTrees();
-    WindowsBackupSource source(WindowsLogPlatform().TemporaryDirectory());
-    halvorn::BackupRead read;
-    const double reading = TimeSeconds([&] { read = source.Read(backup.Path()); });
-    const double parsing = TimeSeconds([&] { ReadRestoreTrees(read.bytes, [](const RestoreTree&) {}); });
-    TimedRegistry timed;
-    TimedLogPlatform timedFiles;
-    RepairLog restoreLog(timedFiles);
-    const double inProcess = TimeSeconds(
-        [&] { BackupRestore(timed, restoreLog, source, records).Run(ReadRunOptions(u"/noui /Restore \"" + backup.Path() + u"\"")); });
-
-    allWritten = allWritten && KeyExists(lastKey);
     const double restore = Median(restores);
     const double import = Median(imports);
-    std::printf("%s: %ld keys, %.1f MiB\n", what, keys, static_cast<double>(read.bytes.size()) / (1024.0 * 1024.0));
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &facts);
+    std::printf("%s: %ld keys, %.1f MiB\n", what, keys, facts.nFileSizeLow / (1024.0 * 1024.0));
     std::printf("  HalvornRepair.exe /noui /Restore: %6.0f ms (%.0f keys/s)\n", restore * 1000, keys / restore);
     std::printf("  reg import:                       %6.0f ms (%.0f keys/s)\n", import * 1000, keys / import);
     std::printf("  restore / reg import: %.2f%s\n", restore / import, allWritten ? "" : " (A RUN LEFT THE TREE UNWRITTEN)");
-    std::printf("  in this process %.0f ms: reading and judging the file %.0f, reading its lines %.0f (twice), "
-                "opening, creating and closing keys %.0f, links %.0f, values %.0f, %d log lines %.0f, other %.0f\n",
-                inProcess * 1000, reading * 1000, 2 * parsing * 1000, timed.keys * 1000, timed.links * 1000,
-                timed.values * 1000, timedFiles.lines, timedFiles.seconds * 1000,
-                (inProcess - reading - 2 * parsing - timed.keys - timed.links - timed.values - timedFiles.seconds) *
-                    1000);
 
     DeleteFileW(file.c_str());
     DeleteFileW(ToWide(log.Path()).c_str());
-    DeleteFileW(ToWide(restoreLog.Path()).c_str());
 }
 
 }  // namespace
