@@ -57,6 +57,11 @@ int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options) {
     return kFailure;
 }
 
+int ExitCodeWithTheSwitch(const RunOutcome& outcome, RunOptions options) {
+    options.exitCode = true;
+    return ExitCodeFor(outcome, options);
+}
+
 int ExitCodeWithLostResult(int code) {
     return code == kSuccess || code == kNeedsRemediation || code == kRestartRecommended ? kFailure : code;
 }

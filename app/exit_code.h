@@ -31,6 +31,10 @@ struct RunOutcome {
 // as success, restart, retry or failure. A refused command line ends with 1639 either way.
 int ExitCodeFor(const RunOutcome& outcome, const RunOptions& options);
 
+// The code that "/ExitCode" gives for the outcome, whether the options hold it or not: what the
+// event and the result tell.
+int ExitCodeWithTheSwitch(const RunOutcome& outcome, RunOptions options);
+
 // The exit code of a run whose result file could not be written: a code that tells of success, of
 // keys found or of a restart becomes 1603, so that a deployment tool does not count the machine as
 // done; one that tells of a failure already stays, since it says more.

@@ -123,22 +123,24 @@ std::u16string ShownAsTyped(std::u16string_view text) {
 
 }  // namespace
 
+const std::u16string& RunBackup(const RunOutcome& outcome, const RunFilePaths& files) {
+    return outcome.end == RunOutcome::End::Restored ? outcome.restore.backupPath : files.backup;
+}
+
 std::optional<RunEvent> RunEventFor(const RunOutcome& outcome, const RunOptions& options, const RunFilePaths& files,
                                     std::u16string_view commandLine) {
     const std::optional<EventHead> head = HeadOf(outcome, options);
     if (!head) {
         return std::nullopt;
     }
-    RunOptions askedForTheCode = options;
-    askedForTheCode.exitCode = true;
-    const std::u16string& backup = outcome.end == RunOutcome::End::Restored ? outcome.restore.backupPath : files.backup;
     // Event Viewer breaks lines at CR LF.
     std::u16string text = head->firstLine;
     if (!head->detail.empty()) {
         text += u"\r\n" + head->detail;
     }
     text += FormatText(u"\r\nExit code with /ExitCode: %d.\r\nLog: %s\r\nBackup: %s\r\nSwitches: %s",
-                       {ExitCodeFor(outcome, askedForTheCode), Shown(files.log), Shown(backup), Shown(commandLine)});
+                       {ExitCodeWithTheSwitch(outcome, options), Shown(files.log), Shown(RunBackup(outcome, files)),
+                        Shown(commandLine)});
     return RunEvent{head->id, head->type, ShownAsTyped(text)};
 }
 

@@ -31,6 +31,9 @@ struct RunFilePaths {
     std::u16string backup{};
 };
 
+// The backup that the run wrote, or for a restore the one that it read; empty where there is none.
+const std::u16string& RunBackup(const RunOutcome& outcome, const RunFilePaths& files);
+
 // The one event of a start of the program; none for the help, which changes nothing. Its ID and
 // type follow the outcome. Its text starts with the outcome and the two counts, which viewers that
 // shorten a long text still show, then the exit code that "/ExitCode" gives, the paths of the log

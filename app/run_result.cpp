@@ -84,17 +84,6 @@ std::u16string_view ReasonWord(KeyFate fate) {
     return {};
 }
 
-// The code that "/ExitCode" gives, whether it was given or not, as the event says.
-int CodeWithExitCodeSwitch(const RunResult& result) {
-    RunOptions askedForTheCode = result.options;
-    askedForTheCode.exitCode = true;
-    return ExitCodeFor(result.outcome, askedForTheCode);
-}
-
-const std::u16string& BackupOf(const RunResult& result) {
-    return result.outcome.end == End::Restored ? result.outcome.restore.backupPath : result.files.backup;
-}
-
 // What the run could not name (a file that it did not write, an account that it could not read)
 // is null, never an empty string.
 void StringOrNull(JsonWriter& json, std::string_view key, std::u16string_view text) {
@@ -211,7 +200,7 @@ std::optional<std::string> RunResultJson(const RunResult& result) {
     json.Bool(result.options.reportOnly);
     Text(json, "outcome", OutcomeWord(event->id));
     json.Key("exitCode");
-    json.Number(CodeWithExitCodeSwitch(result));
+    json.Number(ExitCodeWithTheSwitch(result.outcome, result.options));
     Time(json, "started", result.started);
     Time(json, "finished", result.finished);
     StringOrNull(json, "computer", result.computer);
@@ -234,7 +223,7 @@ std::optional<std::string> RunResultJson(const RunResult& result) {
         Text(json, "why", refusal);
     }
     StringOrNull(json, "log", result.files.log);
-    StringOrNull(json, "backup", BackupOf(result));
+    StringOrNull(json, "backup", RunBackup(result.outcome, result.files));
     if (mode == u"offline") {
         Installations(json, result.installations);
     }
