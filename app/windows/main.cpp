@@ -66,7 +66,7 @@ RunOutcome Start(const std::u16string& arguments, const CommandLineRequest& requ
 // A silent start may run in session 0, where nobody can close a box and the deployment would hang.
 RunOutcome ShowHelp(bool silent) {
     if (silent) {
-        WriteStandardOutput(LoadResourceString(IDS_HELP));
+        WriteStandardOutput(FromWide(LoadResourceString(IDS_HELP)));
     } else {
         MessageBoxW(nullptr, LoadResourceString(IDS_HELP).c_str(), LoadResourceString(IDS_APP_TITLE).c_str(),
                     MB_OK | MB_ICONINFORMATION);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "log/json_text.h"
+
 namespace halvorn {
 
 bool WriteStandardOutputBytes(std::string_view bytes) {
@@ -17,21 +19,16 @@ bool WriteStandardOutputBytes(std::string_view bytes) {
            written == bytes.size();
 }
 
-bool WriteStandardOutput(std::wstring_view text) {
-    std::wstring lines;
-    for (const wchar_t ch : text) {
-        if (ch == L'\n' && (lines.empty() || lines.back() != L'\r')) {
-            lines += L'\r';
+bool WriteStandardOutput(std::u16string_view text) {
+    std::u16string lines;
+    for (const char16_t ch : text) {
+        if (ch == u'\n' && (lines.empty() || lines.back() != u'\r')) {
+            lines += u'\r';
         }
         lines += ch;
     }
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return false;
-    }
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), bytes.data(), size, nullptr, nullptr);
+    std::string bytes;
+    AppendUtf8(bytes, lines);
     return WriteStandardOutputBytes(bytes);
 }
 
