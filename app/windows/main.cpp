@@ -145,8 +145,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     try {
         return EndProcessResult(outcome, options);
     } catch (...) {
-        // Without memory for the result, the outcome is as the run left it, and says the result is lost.
-        return options.resultFile.empty() ? ExitCodeFor(outcome, options)
-                                          : ExitCodeWithLostResult(ExitCodeFor(outcome, options));
+        // Without memory for the result it is lost, and the code says so where one was asked for.
+        const int code = ExitCodeFor(outcome, options);
+        return options.resultFile.empty() ? code : ExitCodeWithLostResult(code);
     }
 }
